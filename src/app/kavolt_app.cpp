@@ -1,0 +1,25 @@
+#include "app/kavolt_app.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/crash_guard.h"
+#include "main/frm_front.h"
+#include "toolkit/message_pump.h"
+
+namespace kavolt {
+
+int RunKavolt() {
+  InstallCrashGuard();
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  // Lives until the process ends: the program ends from inside its handlers.
+  static FrmFront frmFront;
+  frmFront.Handle();  // creating it runs the start-up, which may end the program
+  frmFront.Show();
+  return RunMessageLoop();
+}
+
+}  // namespace kavolt

@@ -1,0 +1,29 @@
+#include "dialogs/frm_guide.h"
+
+#include "app/texts.h"
+
+namespace kavolt {
+namespace {
+
+FormSpec GuideSpec() {
+  return FormSpec{.className = FrmGuide::kClassName,
+                  .style = WS_POPUP | WS_DLGFRAME,
+                  // Topmost from its creation without SetWindowPos, which would also
+                  // activate it and take the focus from the main window.
+                  .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE |
+                             WS_EX_TOPMOST,
+                  .clientWidthTwips = 1665,
+                  .clientHeightTwips = 465,
+                  .background = RGB(255, 255, 192),
+                  // A hint must not take the focus from the window the user works in.
+                  .activateOnShow = false};
+}
+
+}  // namespace
+
+FrmGuide::FrmGuide()
+    : Form(GuideSpec()),
+      lblMsg(*this, nullptr, {0, 0, 1635, 435}, Label::Align::kCenter,
+             FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, RGB(0, 0, 255), std::nullopt) {}
+
+}  // namespace kavolt

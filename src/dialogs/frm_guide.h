@@ -1,0 +1,18 @@
+// The light-yellow hint that hangs below the cursor while a pick mode is armed.
+#pragma once
+
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+
+namespace kavolt {
+
+class FrmGuide : public Form {
+ public:
+  static constexpr wchar_t kClassName[] = L"KavoltGuideWindow";
+
+  FrmGuide();
+
+  Label lblMsg;
+};
+
+}  // namespace kavolt

@@ -1,0 +1,36 @@
+// The yes/no question by the cursor: light green, captionless, "Ok" and "Cancel".
+// It keeps itself at the front of the topmost band while open and can be dragged by
+// its text.
+#pragma once
+
+#include <optional>
+
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+
+namespace kavolt {
+
+class FrmMsgBox : public Form {
+ public:
+  static constexpr wchar_t kClassName[] = L"KavoltQuestionWindow";
+
+  FrmMsgBox();
+
+  // Controls, in tab order: the buttons are drawn over the label's lower part.
+  CommandButtons cmdClose;
+  Label lblMsg;
+  Timer Timer1;
+
+  // The button that closed this question: 0 "Ok", 1 "Cancel"; none when it was
+  // closed another way (Alt+F4, Esc, the system).
+  std::optional<short> MsgAnswer;
+
+ private:
+  void OnLoad() override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Timer1Tick();
+  void CmdCloseClick(int index);
+  void LblMsgMouseMove(WPARAM buttons);
+};
+
+}  // namespace kavolt

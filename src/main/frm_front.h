@@ -1,0 +1,81 @@
+// The main window: start-up, the pick modes, the watch loop that picks a window and
+// changes its place in the Z-order, the translucency slider and shutdown.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "dialogs/frm_guide.h"
+#include "dialogs/frm_msgbox.h"
+#include "toolkit/controls.h"
+#include "toolkit/form.h"
+#include "toolkit/handle.h"
+
+namespace kavolt {
+
+// The window last made topmost by a pick.
+struct PinnedWindowRecord {
+  std::wstring Title;
+  std::wstring ClassName;
+  HWND Handle = nullptr;
+};
+
+class FrmFront : public Form {
+ public:
+  static constexpr wchar_t kClassName[] = L"KavoltMainWindow";
+
+  FrmFront();
+
+ private:
+  enum class PickAction { kSet, kRelease };
+
+  void OnLoad() override;
+  bool OnQueryClose() override;
+  std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Event handlers.
+  void Timer1Tick();
+  void ChkStartChange();
+  void OptClick(int index);
+  void HScroll1Change();
+  void QueryUnload();
+  [[noreturn]] void Unload();
+
+  // Start-up.
+  bool AnotherInstanceRuns();
+  [[noreturn]] void RefuseSecondInstance();
+
+  // Pick modes.
+  void ArmPickMode(const wchar_t* cursorFile, const wchar_t* hint);
+
+  // The watch loop and its pick.
+  void WatchLoop();
+  void PlaceGuide(POINT cursor);
+  bool PinnedWindowExists() const;
+  void HandlePick(HWND target, const std::wstring& title, const std::wstring& className);
+  void ConfirmAndApply(PickAction action, HWND target, const std::wstring& title,
+                       const std::wstring& className);
+  bool Apply(PickAction action, HWND target);
+  void ReportFailure(PickAction action, const std::wstring& title);
+
+  // Controls, in tab order.
+  Label lblMsg;
+  CheckBox chkStart;
+  Frame fr最前面;
+  OptionGroup Opt;
+  Frame Fr1;
+  HScrollBar HScroll1;
+  CheckBox chkTran;
+  Timer Timer1;
+
+  FrmMsgBox frmMsgBox;
+  FrmGuide frmGuide;
+
+  PinnedWindowRecord PinnedWindow;
+  OSVERSIONINFOW OsVersion{};
+  std::wstring RunFlag;
+  UniqueHandle instanceMutex_;
+};
+
+}  // namespace kavolt

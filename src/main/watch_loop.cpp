@@ -1,0 +1,137 @@
+// The watch loop: polls the mouse, keeps the guide under the cursor, and turns a
+// press of the primary button on another program's window into a pick.
+#include <cmath>
+
+#include "app/texts.h"
+#include "dialogs/placement.h"
+#include "main/frm_front.h"
+#include "toolkit/cursor_swap.h"
+#include "toolkit/layered_state.h"
+#include "toolkit/message_pump.h"
+#include "toolkit/twips.h"
+#include "toolkit/window_ops.h"
+
+namespace kavolt {
+namespace {
+
+constexpr DWORD kPausePerPassMs = 10;
+// How long a target may take to answer before Kavolt gives up instead of freezing.
+constexpr UINT kResponseTimeoutMs = 1000;
+
+// GetAsyncKeyState reads the physical buttons; the primary one is the right button
+// while the user has swapped them.
+bool PrimaryButtonDown() {
+  const bool left = ::GetAsyncKeyState(VK_LBUTTON) < 0;
+  const bool leftIsPrimary = ::GetSystemMetrics(SM_SWAPBUTTON) == 0;
+  const bool right = ::GetAsyncKeyState(VK_RBUTTON) < 0;
+  const bool rightIsPrimary = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+  return (left && leftIsPrimary) || (right && rightIsPrimary);
+}
+
+// A window whose program does not pump messages would block any call that sends it
+// one (SetWindowPos does); such a target counts as a failure without that call.
+bool Responds(HWND window) {
+  if (::IsHungAppWindow(window)) return false;
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kResponseTimeoutMs,
+                               &ignored) != 0;
+}
+
+}  // namespace
+
+void FrmFront::WatchLoop() {
+  POINT cursor{};
+  POINT guideAt{0, 0};
+  do {
+    ::GetCursorPos(&cursor);
+    if (cursor.x != guideAt.x || cursor.y != guideAt.y) {
+      PlaceGuide(cursor);
+      guideAt = cursor;
+    }
+
+    if (OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) Fr1.SetVisible(PinnedWindowExists());
+
+    if (PrimaryButtonDown()) {
+      HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
+      const std::wstring title = WindowTitle(target);
+      const std::wstring className = WindowClassName(target);
+      // Clicks on Kavolt's own controls and on untitled windows are no picks.
+      if (target != Handle() && !title.empty()) HandlePick(target, title, className);
+    }
+
+    DispatchPendingMessages();
+    WaitForMessages(kPausePerPassMs);
+  } while (!RunFlag.empty());
+}
+
+void FrmFront::PlaceGuide(POINT cursor) {
+  const double twipsPerPixel = TwipsPerPixel(frmGuide.Dpi());
+  const SIZE outer = frmGuide.OuterSize();
+  const PointTwips position =
+      GuidePosition(cursor.x, cursor.y, twipsPerPixel, twipsPerPixel, outer.cx * twipsPerPixel,
+                    outer.cy * twipsPerPixel);
+  frmGuide.MoveTo(ToPixelsNearest(position.x, twipsPerPixel),
+                  ToPixelsNearest(position.y, twipsPerPixel));
+}
+
+bool FrmFront::PinnedWindowExists() const {
+  HWND pinned = PinnedWindow.Handle;
+  // The recorded handle itself, not a search by class and title: a twin window with
+  // the same class and title must not hide the panel of one that still exists.
+  return pinned != nullptr && ::IsWindow(pinned) &&
+         WindowClassName(pinned) == PinnedWindow.ClassName &&
+         WindowTitle(pinned) == PinnedWindow.Title;
+}
+
+void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {
+  RestoreArrowCursor();
+  frmGuide.Close();
+  if (Opt.IsSelected(0)) {
+    ConfirmAndApply(PickAction::kSet, target, title, className);
+  } else if (Opt.IsSelected(1)) {
+    ConfirmAndApply(PickAction::kRelease, target, title, className);
+  } else {
+    lblMsg.SetText(L"");
+  }
+  Opt.Select(2);
+}
+
+void FrmFront::ConfirmAndApply(PickAction action, HWND target, const std::wstring& title,
+                               const std::wstring& className) {
+  const bool set = action == PickAction::kSet;
+  frmMsgBox.lblMsg.SetText(title + L"\r\n" + (set ? text::kAskSet : text::kAskRelease));
+  frmMsgBox.ShowModal();
+  // Only "Ok" changes anything; "Cancel" and a question closed without an answer
+  // leave everything as it was.
+  if (frmMsgBox.MsgAnswer != 0) return;
+
+  if (!Apply(action, target)) {
+    ReportFailure(action, title);
+    return;
+  }
+  // Back to 0 before the record changes: the slider's handler makes the window it
+  // still names opaque again.
+  HScroll1.SetValue(0);
+  if (set) {
+    PinnedWindow = {title, className, target};
+    lblMsg.SetText(text::kStatusSet);
+  } else {
+    PinnedWindow = {};
+    lblMsg.SetText(text::kStatusRelease);
+    RestoreLayeredState(target);
+  }
+}
+
+bool FrmFront::Apply(PickAction action, HWND target) {
+  if (!Responds(target)) return false;
+  return SetZOrder(target, action == PickAction::kSet ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE;
+}
+
+void FrmFront::ReportFailure(PickAction action, const std::wstring& title) {
+  const std::wstring message =
+      title + L"\r\n" + (action == PickAction::kSet ? text::kFailSet : text::kFailRelease);
+  ::MessageBoxW(Handle(), message.c_str(), text::kFailureTitle,
+                MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
+}
+
+}  // namespace kavolt

@@ -1,0 +1,87 @@
+#include "toolkit/cursor_swap.h"
+
+#include "toolkit/handle.h"
+
+namespace kavolt {
+namespace {
+
+CursorCalls calls = RealCursorCalls();
+HCURSOR savedArrow = nullptr;
+// Set while the system arrow is a cursor that Kavolt loaded from a file.
+volatile bool arrowSwapped = false;
+
+// Lets a person (and the tests) follow the system-arrow changes in a debugger's log.
+void Trace(std::wstring_view what) {
+  std::wstring line = L"kavolt: system arrow <- ";
+  line.append(what);
+  line.push_back(L'\n');
+  ::OutputDebugStringW(line.c_str());
+}
+
+bool IsNormalFile(const std::wstring& path) {
+  WIN32_FIND_DATAW found{};
+  UniqueFind search(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &found,
+                                       FindExSearchNameMatch, nullptr, 0));
+  if (!search) return false;
+  constexpr DWORD kNotNormal =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  return (found.dwFileAttributes & kNotNormal) == 0;
+}
+
+}  // namespace
+
+CursorCalls RealCursorCalls() {
+  return CursorCalls{::SetSystemCursor, ::LoadCursorFromFileW, ::CopyIcon, ::LoadCursorW};
+}
+
+void UseCursorCalls(const CursorCalls& replacement) { calls = replacement; }
+
+HCURSOR SavedArrowCursor() { return savedArrow; }
+
+void TakeArrowCopy() {
+  savedArrow = calls.copyIcon(calls.loadCursor(nullptr, IDC_ARROW));
+}
+
+void SwapArrowCursor(std::wstring_view relativeName) {
+  std::wstring path = ExecutableFolder();
+  path.push_back(L'\\');
+  path.append(relativeName);
+  if (!IsNormalFile(path)) return;
+  HCURSOR cursor = calls.loadCursorFromFile(path.c_str());
+  if (cursor == nullptr) return;
+  // From here on the cursor is the system's; Kavolt never destroys it.
+  calls.setSystemCursor(cursor, OCR_NORMAL);
+  arrowSwapped = true;
+  Trace(path);
+}
+
+void RestoreArrowCursor() {
+  calls.setSystemCursor(savedArrow, OCR_NORMAL);
+  arrowSwapped = false;
+  Trace(L"saved copy");
+  TakeArrowCopy();
+}
+
+void RestoreArrowCursorIfSwapped() {
+  if (arrowSwapped) RestoreArrowCursor();
+}
+
+std::wstring ExecutableFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return {};
+  // A drive root keeps its separator: "C:\".
+  return path.substr(0, separator == 2 && path[1] == L':' ? separator + 1 : separator);
+}
+
+}  // namespace kavolt

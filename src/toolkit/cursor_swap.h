@@ -1,0 +1,43 @@
+// The swap of the system-wide normal arrow for a cursor file, and its way back.
+// A cursor handed to SetSystemCursor belongs to the system from then on, so the
+// saved copy of the standard arrow is used up by every restore and taken afresh.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace kavolt {
+
+// The user32 calls the swap makes; tests put recording functions in their place.
+struct CursorCalls {
+  BOOL(WINAPI* setSystemCursor)(HCURSOR, DWORD);
+  HCURSOR(WINAPI* loadCursorFromFile)(LPCWSTR);
+  HICON(WINAPI* copyIcon)(HICON);
+  HCURSOR(WINAPI* loadCursor)(HINSTANCE, LPCWSTR);
+};
+CursorCalls RealCursorCalls();
+void UseCursorCalls(const CursorCalls& calls);
+
+// The private copy of the standard arrow that the next restore hands to the system.
+HCURSOR SavedArrowCursor();
+
+// Takes a copy of the arrow now shown as the standard one into SavedArrowCursor.
+void TakeArrowCopy();
+
+// Replaces the system arrow with the cursor file at the executable's folder, "\" and
+// the name. A missing, hidden, system or unloadable file changes nothing.
+void SwapArrowCursor(std::wstring_view relativeName);
+
+// Puts the saved copy back as the system arrow and takes a fresh copy.
+void RestoreArrowCursor();
+
+// For the ends of the program that skip the orderly close (a crash, the session
+// ending): restores the arrow only if Kavolt swapped it.
+void RestoreArrowCursorIfSwapped();
+
+// The folder of the running executable as the platform reports it.
+std::wstring ExecutableFolder();
+
+}  // namespace kavolt

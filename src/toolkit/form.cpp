@@ -1,0 +1,369 @@
+#include "toolkit/form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "toolkit/controls.h"
+#include "toolkit/twips.h"
+
+namespace kavolt {
+namespace {
+
+constexpr wchar_t kHiddenOwnerClass[] = L"KavoltHiddenOwner";
+constexpr int kFirstControlId = 100;
+
+HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
+
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, int iconResource) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
+  if (::GetClassInfoExW(Instance(), name, &existing)) return;
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = Instance();
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name;
+  if (iconResource != 0) {
+    const auto resource = MAKEINTRESOURCEW(iconResource);
+    windowClass.hIcon = static_cast<HICON>(::LoadImageW(Instance(), resource, IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(Instance(), resource, IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  }
+  ::RegisterClassExW(&windowClass);
+}
+
+// Owner of the captioned windows that must have no taskbar button.
+HWND HiddenOwnerWindow() {
+  static const HWND owner = [] {
+    RegisterWindowClass(kHiddenOwnerClass, ::DefWindowProcW, 0);
+    return ::CreateWindowExW(0, kHiddenOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             Instance(), nullptr);
+  }();
+  return owner;
+}
+
+}  // namespace
+
+Form::Form(FormSpec spec) : spec_(spec) {}
+
+Form::~Form() {
+  if (window_ != nullptr) ::DestroyWindow(window_);
+}
+
+Form* Form::FromHandle(HWND window) {
+  if (window == nullptr) return nullptr;
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  if (processId != ::GetCurrentProcessId()) return nullptr;
+  if (::GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Form::WindowProc)) {
+    return nullptr;
+  }
+  return reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND Form::Handle() {
+  if (window_ == nullptr) Create();
+  return window_;
+}
+
+void Form::Create() {
+  RegisterWindowClass(spec_.className, &Form::WindowProc, spec_.iconResource);
+  if (spec_.background) background_.reset(::CreateSolidBrush(*spec_.background));
+
+  HWND owner = spec_.ownedByHiddenWindow ? HiddenOwnerWindow() : nullptr;
+  ::CreateWindowExW(spec_.exStyle, spec_.className, L"", spec_.style, 0, 0, 0, 0, owner, nullptr,
+                    Instance(), this);
+  if (window_ == nullptr) return;
+
+  dpi_ = ::GetDpiForWindow(window_);
+  if (dpi_ == 0) dpi_ = USER_DEFAULT_SCREEN_DPI;
+  SizeWindow();
+  CreateControls();
+  for (Timer* timer : timers_) {
+    timer->enabled_ = timer->enabledByDesign_;
+    timer->Apply();
+  }
+  OnLoad();
+  // After the load handler: Wine ignores HWND_TOPMOST for a window that already owns
+  // a topmost tooltip window.
+  if (window_ != nullptr) CreateTooltips();
+}
+
+void Form::SizeWindow() {
+  RECT frame{0, 0, ToPixels(spec_.clientWidthTwips), ToPixels(spec_.clientHeightTwips)};
+  ::AdjustWindowRectExForDpi(&frame, spec_.style, FALSE, spec_.exStyle, dpi_);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  int left = 0;
+  int top = 0;
+  if (spec_.centred) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    left = monitor.rcMonitor.left + (monitor.rcMonitor.right - monitor.rcMonitor.left - width) / 2;
+    top = monitor.rcMonitor.top + (monitor.rcMonitor.bottom - monitor.rcMonitor.top - height) / 2;
+  } else {
+    flags |= SWP_NOMOVE;
+  }
+  ::SetWindowPos(window_, nullptr, left, top, width, height, flags);
+}
+
+void Form::CreateControls() {
+  int id = kFirstControlId;
+  for (Control* control : controls_) {
+    control->CreateWindowIn(control->ParentWindow(), FontFor(control->spec_.font), id++);
+  }
+  for (Control* control : controls_) control->OnCreated();
+}
+
+void Form::CreateTooltips() {
+  const bool anyTip = std::any_of(controls_.begin(), controls_.end(),
+                                  [](const Control* c) { return c->spec_.tooltip != nullptr; });
+  if (!anyTip) return;
+  tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                               Instance(), nullptr);
+  for (Control* control : controls_) {
+    if (control->spec_.tooltip == nullptr || control->window_ == nullptr) continue;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control->window_);
+    tool.lpszText = const_cast<wchar_t*>(control->spec_.tooltip);
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Form::LayOutControls() {
+  for (Control* control : controls_) {
+    if (control->window_ == nullptr) continue;
+    const RectTwips& r = control->spec_.rect;
+    ::SetWindowPos(control->window_, nullptr, ToPixels(r.left), ToPixels(r.top),
+                   ToPixels(r.width), ToPixels(r.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(control->window_, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(FontFor(control->spec_.font)), TRUE);
+  }
+}
+
+HFONT Form::FontFor(const FontSpec& spec) {
+  for (const auto& [known, font] : fonts_) {
+    if (known == spec) return font.get();
+  }
+  fonts_.emplace_back(spec, CreateLayoutFont(spec, dpi_));
+  return fonts_.back().second.get();
+}
+
+HBRUSH Form::BackgroundBrush() const {
+  return background_ ? background_.get() : ::GetSysColorBrush(COLOR_BTNFACE);
+}
+
+Control* Form::ControlFromHandle(HWND window) const {
+  for (Control* control : controls_) {
+    if (control->window_ == window && window != nullptr) return control;
+  }
+  return nullptr;
+}
+
+Timer* Form::TimerFromId(UINT_PTR id) const {
+  return id >= 1 && id <= timers_.size() ? timers_[id - 1] : nullptr;
+}
+
+void Form::Show() {
+  ::ShowWindow(Handle(), spec_.activateOnShow ? SW_SHOW : SW_SHOWNOACTIVATE);
+}
+
+void Form::Hide() {
+  if (window_ != nullptr) ::ShowWindow(window_, SW_HIDE);
+}
+
+bool Form::IsVisible() const { return window_ != nullptr && ::IsWindowVisible(window_); }
+
+void Form::Close() {
+  if (window_ != nullptr) ::DestroyWindow(window_);
+}
+
+void Form::ShowModal() {
+  HWND self = Handle();
+  std::vector<HWND> disabled;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM list) -> BOOL {
+        if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&disabled));
+  std::erase(disabled, self);
+  for (HWND window : disabled) ::EnableWindow(window, FALSE);
+
+  Show();
+  ::SetForegroundWindow(self);
+  MSG message;
+  while (window_ == self) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (!::IsDialogMessageW(self, &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  for (HWND window : disabled) {
+    if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+  }
+}
+
+void Form::SetCaption(std::wstring_view caption) {
+  ::SetWindowTextW(Handle(), std::wstring(caption).c_str());
+}
+
+std::wstring Form::Caption() {
+  HWND window = Handle();
+  std::wstring caption(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  caption.resize(static_cast<size_t>(
+      ::GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()))));
+  return caption;
+}
+
+unsigned Form::Dpi() {
+  Handle();
+  return dpi_;
+}
+
+int Form::ToPixels(int twips) { return TwipsToPixels(twips, dpi_); }
+
+SIZE Form::OuterSize() {
+  RECT r{};
+  ::GetWindowRect(Handle(), &r);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void Form::MoveTo(int leftPixels, int topPixels) {
+  ::SetWindowPos(Handle(), nullptr, leftPixels, topPixels, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || !::IsChild(window_, target) || !::IsWindowVisible(target) ||
+      !::IsWindowEnabled(target)) {
+    target = ::GetNextDlgTabItem(window_, nullptr, FALSE);
+  }
+  if (target != nullptr) ::SetFocus(target);
+}
+
+void Form::ForgetWindow() {
+  for (Control* control : controls_) control->window_ = nullptr;
+  for (Timer* timer : timers_) timer->enabled_ = false;
+  window_ = nullptr;
+  tooltip_ = nullptr;
+  lastFocus_ = nullptr;
+  fonts_.clear();
+  background_.reset();
+}
+
+std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (const auto handled = OnMessage(message, wParam, lParam)) return *handled;
+
+  switch (message) {
+    case WM_COMMAND:
+      if (Control* control = ControlFromHandle(reinterpret_cast<HWND>(lParam))) {
+        control->OnCommand(HIWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_HSCROLL:
+      if (Control* control = ControlFromHandle(reinterpret_cast<HWND>(lParam))) {
+        control->OnScroll(LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      auto dc = reinterpret_cast<HDC>(wParam);
+      const Control* control = ControlFromHandle(reinterpret_cast<HWND>(lParam));
+      const auto& spec = control != nullptr ? control->spec_ : ControlSpec{};
+      ::SetTextColor(dc, spec.textColor.value_or(::GetSysColor(COLOR_BTNTEXT)));
+      if (spec.backSysColor) {
+        ::SetBkColor(dc, ::GetSysColor(*spec.backSysColor));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(*spec.backSysColor));
+      }
+      ::SetBkColor(dc, spec_.background.value_or(::GetSysColor(COLOR_BTNFACE)));
+      return reinterpret_cast<LRESULT>(BackgroundBrush());
+    }
+    case WM_ERASEBKGND: {
+      RECT client{};
+      ::GetClientRect(window_, &client);
+      ::FillRect(reinterpret_cast<HDC>(wParam), &client, BackgroundBrush());
+      return 1;
+    }
+    case WM_TIMER:
+      if (Timer* timer = TimerFromId(wParam)) {
+        if (timer->enabled_ && timer->onTick_) timer->onTick_();
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (OnQueryClose()) Close();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus)) lastFocus_ = focus;
+      } else {
+        RestoreFocus();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      fonts_.clear();
+      LayOutControls();
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Form* form = nullptr;
+  if (message == WM_NCCREATE) {
+    form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->window_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  } else {
+    form = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  if (form == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+
+  if (message == WM_NCDESTROY) {
+    const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    form->ForgetWindow();
+    return result;
+  }
+  return form->HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace kavolt

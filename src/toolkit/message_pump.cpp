@@ -1,0 +1,42 @@
+#include "toolkit/message_pump.h"
+
+#include "toolkit/form.h"
+
+namespace kavolt {
+
+bool TranslateFormNavigation(MSG& message) {
+  if (message.hwnd == nullptr) return false;
+  HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+  return root != nullptr && Form::FromHandle(root) != nullptr && ::IsDialogMessageW(root, &message);
+}
+
+void DispatchPendingMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!TranslateFormNavigation(message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+}
+
+void WaitForMessages(DWORD milliseconds) {
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+int RunMessageLoop() {
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!TranslateFormNavigation(message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace kavolt

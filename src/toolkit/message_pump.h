@@ -1,0 +1,22 @@
+// Message dispatch outside a plain GetMessage loop: the watch loop and the launcher
+// handle the thread's pending messages between their own steps.
+#pragma once
+
+#include <windows.h>
+
+namespace kavolt {
+
+// Keyboard navigation (Tab, arrows, Esc) inside Kavolt's forms; true when handled.
+bool TranslateFormNavigation(MSG& message);
+
+// Handles every message waiting for this thread, then returns. A WM_QUIT found
+// here is put back for the outer loop.
+void DispatchPendingMessages();
+
+// Returns after the timeout, or earlier when input or a message arrives.
+void WaitForMessages(DWORD milliseconds);
+
+// The ordinary loop of the program's outer level; returns the WM_QUIT exit code.
+int RunMessageLoop();
+
+}  // namespace kavolt

@@ -1,0 +1,29 @@
+// Stateless operations on any window, Kavolt's own or another program's.
+// Failures pass through quietly: a handle that names no window changes nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kavolt {
+
+// Moves the window into (HWND_TOPMOST) or out of (HWND_NOTOPMOST) the topmost band,
+// keeping its place and size. Returns SetWindowPos's result: nonzero on success.
+BOOL SetZOrder(HWND window, HWND insertAfter);
+
+// Adds WS_EX_LAYERED to the window's extended style, leaving every other bit.
+void MakeLayered(HWND window);
+
+// Constant opacity of a layered window (0 transparent, 255 opaque); no colour key.
+void SetWindowAlpha(HWND window, BYTE alpha);
+
+// Full class name and title; empty for a window that does not exist.
+std::wstring WindowClassName(HWND window);
+std::wstring WindowTitle(HWND window);
+
+// Climbs through parents and owners of pop-ups (GetParent) to the first window
+// without one. Returns 0 for 0.
+HWND TopLevelAncestor(HWND window);
+
+}  // namespace kavolt
