@@ -88,7 +88,8 @@ up() {
   fi
 
   setup_prefix
-  wineserver -p
+  # Everything started here outlives this script: no inherited pipe may stay open.
+  wineserver -p >"$rig/wineserver.log" 2>&1 </dev/null
   # The desktop and Wine's services start here, with their output going to a log,
   # so that no later program has to start them (they would hold its pipes open).
   setsid wine explorer.exe /desktop=Default,$desktop_size >"$rig/desktop.log" 2>&1 </dev/null &

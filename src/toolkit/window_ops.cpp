@@ -29,7 +29,7 @@ std::wstring WindowTitle(HWND window) {
   for (;;) {
     const int capacity = static_cast<int>(title.size());
     const int length = ::GetWindowTextW(window, title.data(), capacity);
-    if (length < capacity - 1 || capacity >= 0x10000) {
+    if (length < capacity - 1) {
       title.resize(length > 0 ? static_cast<size_t>(length) : 0);
       return title;
     }

@@ -10,6 +10,11 @@
 //   inspector signal NAME             sets the named event (created if absent)
 //   inspector activate HWND           SetForegroundWindow
 //   inspector fonts FACE...           {"FACE":true|false,...}: is the face installed
+//   inspector font HWND               the control's font and the extent of its text in it
+//   inspector kill PID                TerminateProcess, for test clean-up
+//   inspector watch MS EVENT CLASS... prints {"ready":true}, then polls every millisecond and
+//                                     prints the first visible top-level window of a CLASS
+//                                     (exit 0); exit 1 after MS ms or once EVENT is set
 #include <windows.h>
 
 #include <cstdio>
@@ -174,6 +179,7 @@ std::string WindowJson(HWND window, int zorder) {
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
+  std::fflush(stdout);  // the driver reads a file while we run
 }
 
 HWND ParseHandle(const wchar_t* text) {
@@ -190,11 +196,72 @@ int List(bool all) {
   return 0;
 }
 
+// A visible top-level window of one of the classes, or null.
+HWND FindVisible(const std::vector<std::wstring>& classes) {
+  for (HWND window = ::GetTopWindow(nullptr); window != nullptr;
+       window = ::GetWindow(window, GW_HWNDNEXT)) {
+    if (!::IsWindowVisible(window)) continue;
+    const std::wstring cls = ClassOf(window);
+    for (const auto& wanted : classes) {
+      if (cls == wanted) return window;
+    }
+  }
+  return nullptr;
+}
+
+// Polls in-process: far finer than a driver running `list` can, so that a window
+// that shows first and changes a moment later is caught in its first state.
+int Watch(DWORD timeoutMs, const wchar_t* stopEvent, std::vector<std::wstring> classes) {
+  kavolt::UniqueHandle stop(::CreateEventW(nullptr, TRUE, FALSE, stopEvent));
+  if (!stop) return 2;
+  Print("{\"ready\":true}");
+  const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+  while (::GetTickCount64() < end && ::WaitForSingleObject(stop.get(), 1) == WAIT_TIMEOUT) {
+    if (HWND window = FindVisible(classes)) {
+      Print(WindowJson(window, -1));
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int Font(HWND control) {
+  DWORD_PTR font = 0;
+  // Wine reports a failure here even when the font comes back: trust the result only.
+  font = static_cast<DWORD_PTR>(::SendMessageW(control, WM_GETFONT, 0, 0));
+  LOGFONTW logFont{};
+  const auto handle = reinterpret_cast<HFONT>(font);
+  std::printf("dbg %p\n", static_cast<void*>(handle));
+  if (handle == nullptr || ::GetObjectW(handle, sizeof(logFont), &logFont) == 0) {
+    Print("{\"face\":null}");
+    return 0;
+  }
+  const std::wstring text = TextOf(control);
+  HDC dc = ::GetDC(nullptr);
+  HFONT mine = ::CreateFontIndirectW(&logFont);  // our own copy: GDI handles are per process
+  HGDIOBJ old = ::SelectObject(dc, mine);
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  wchar_t used[LF_FACESIZE] = {};
+  ::GetTextFaceW(dc, LF_FACESIZE, used);
+  ::SelectObject(dc, old);
+  ::DeleteObject(mine);
+  ::ReleaseDC(nullptr, dc);
+  Print("{\"face\":" + Json(logFont.lfFaceName) + ",\"used_face\":" + Json(used) +
+        ",\"height\":" + std::to_string(logFont.lfHeight) +
+        ",\"charset\":" + std::to_string(logFont.lfCharSet) +
+        ",\"text_cx\":" + std::to_string(extent.cx) + ",\"text_cy\":" + std::to_string(extent.cy) +
+        "}");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fputs("usage: inspector list|cursor|foreground|close|settitle|post|signal|activate|fonts\n",
+    std::fputs(
+        "usage: inspector list|cursor|foreground|close|settitle|post|signal|activate|fonts|font|"
+        "kill|watch\n",
                stderr);
     return 2;
   }
@@ -225,6 +292,16 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"activate" && argc == 3) {
     return ::SetForegroundWindow(ParseHandle(argv[2])) ? 0 : 1;
   }
+  if (command == L"kill" && argc == 3) {
+    kavolt::UniqueHandle process(
+        ::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0))));
+    return process && ::TerminateProcess(process.get(), 1) ? 0 : 1;
+  }
+  if (command == L"watch" && argc >= 5) {
+    return Watch(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0)), argv[3],
+                 std::vector<std::wstring>(argv + 4, argv + argc));
+  }
+  if (command == L"font" && argc == 3) return Font(ParseHandle(argv[2]));
   if (command == L"signal" && argc == 3) {
     kavolt::UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, argv[2]));
     return event && ::SetEvent(event.get()) ? 0 : 1;

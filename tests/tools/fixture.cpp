@@ -1,0 +1,300 @@
+// Test-only Win32 program: opens ordinary top-level windows for the end-to-end tests
+// to pick, pin, make translucent and close.
+//
+//   fixture [process options] [window options] [--title TEXT [window options]]...
+//
+// Each --title (or --empty-title) opens one visible overlapped window of about 300x200.
+// Window options given before the first title set the default for every window; given
+// after a title they apply to that window only. Without any title one window opens,
+// titled "Kavolt test target".
+//
+// Window options:
+//   --pos X Y              top-left corner in screen coordinates (default: cascaded)
+//   --size W H             window size (default 300 200)
+//   --class NAME           window class (default KavoltTestTarget)
+//   --layered ALPHA        layered by this program: WS_EX_LAYERED with that alpha (0-255)
+//   --color-key RRGGBB     with --layered, also a colour key (LWA_COLORKEY)
+//   --child-button         a push button inside the window
+//   --owned-chain N        N owned pop-ups: the window owns pop-up 1, which owns pop-up 2...;
+//                          each has a push button and the title "TITLE owned K"
+// Process options:
+//   --hang-on-question     once a visible KavoltQuestionWindow exists, stop pumping
+//                          messages (sleep) for --hang-seconds, then exit
+//   --hang-seconds S       length of that hang (default 120)
+//   --log FILE             append one JSON line per start: pid, command line, argv after the
+//                          program name, current directory (UTF-8); default: env
+//                          KAVOLT_FIXTURE_LOG, or no log
+//
+// WM_CLOSE closes one window (with its owned pop-ups); the program exits with 0 once all
+// its titled windows are closed. Exit code 2 means a bad command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kDefaultClass[] = L"KavoltTestTarget";
+constexpr wchar_t kPopupClass[] = L"KavoltTestPopup";
+constexpr wchar_t kQuestionClass[] = L"KavoltQuestionWindow";
+
+struct WindowSpec {
+  std::wstring title = L"Kavolt test target";
+  std::optional<POINT> pos;
+  SIZE size{300, 200};
+  std::wstring className = kDefaultClass;
+  std::optional<BYTE> alpha;
+  std::optional<COLORREF> colorKey;
+  bool childButton = false;
+  int ownedChain = 0;
+};
+
+struct Options {
+  std::vector<WindowSpec> windows;
+  bool hangOnQuestion = false;
+  DWORD hangSeconds = 120;
+  std::wstring logPath;
+};
+
+int g_openWindows = 0;
+DWORD g_hangSeconds = 120;
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+  return out;
+}
+
+std::string Json(const std::wstring& text) {
+  std::string out = "\"";
+  for (const char ch : Utf8(text)) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+// One WriteFile on a handle opened for appending: lines of fixtures that start at the
+// same time do not interleave.
+void AppendLog(const std::wstring& path, int argc, wchar_t** argv) {
+  if (path.empty()) return;
+  wchar_t cwd[MAX_PATH * 4] = {};
+  ::GetCurrentDirectoryW(static_cast<DWORD>(std::size(cwd)), cwd);
+  std::string line = "{\"pid\":" + std::to_string(::GetCurrentProcessId()) +
+                     ",\"command_line\":" + Json(::GetCommandLineW()) + ",\"argv\":[";
+  for (int i = 1; i < argc; ++i) line += (i > 1 ? "," : "") + Json(argv[i]);
+  line += "],\"cwd\":" + Json(cwd) + "}\n";
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+bool ParseInt(const wchar_t* text, long low, long high, int base, long& value) {
+  wchar_t* end = nullptr;
+  value = std::wcstol(text, &end, base);
+  return end != text && *end == L'\0' && value >= low && value <= high;
+}
+
+// Returns nothing on a bad command line.
+std::optional<Options> Parse(int argc, wchar_t** argv) {
+  Options options;
+  WindowSpec defaults;
+  const auto current = [&]() -> WindowSpec& {
+    return options.windows.empty() ? defaults : options.windows.back();
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    const auto has = [&](int count) { return i + count < argc; };
+    long a = 0;
+    long b = 0;
+    if (arg == L"--title" && has(1)) {
+      options.windows.push_back(defaults);
+      options.windows.back().title = argv[++i];
+    } else if (arg == L"--empty-title") {
+      options.windows.push_back(defaults);
+      options.windows.back().title.clear();
+    } else if (arg == L"--pos" && has(2) && ParseInt(argv[i + 1], -32000, 32000, 10, a) &&
+               ParseInt(argv[i + 2], -32000, 32000, 10, b)) {
+      current().pos = POINT{a, b};
+      i += 2;
+    } else if (arg == L"--size" && has(2) && ParseInt(argv[i + 1], 1, 4000, 10, a) &&
+               ParseInt(argv[i + 2], 1, 4000, 10, b)) {
+      current().size = SIZE{a, b};
+      i += 2;
+    } else if (arg == L"--class" && has(1) && argv[i + 1][0] != L'\0') {
+      current().className = argv[++i];
+    } else if (arg == L"--layered" && has(1) && ParseInt(argv[i + 1], 0, 255, 10, a)) {
+      current().alpha = static_cast<BYTE>(a);
+      ++i;
+    } else if (arg == L"--color-key" && has(1) && std::wcslen(argv[i + 1]) == 6 &&
+               ParseInt(argv[i + 1], 0, 0xFFFFFF, 16, a)) {
+      // RRGGBB as written by people; a COLORREF is 0x00BBGGRR.
+      current().colorKey =
+          static_cast<COLORREF>(((a >> 16) & 0xFF) | (a & 0xFF00) | ((a & 0xFF) << 16));
+      ++i;
+    } else if (arg == L"--child-button") {
+      current().childButton = true;
+    } else if (arg == L"--owned-chain" && has(1) && ParseInt(argv[i + 1], 1, 20, 10, a)) {
+      current().ownedChain = static_cast<int>(a);
+      ++i;
+    } else if (arg == L"--hang-on-question") {
+      options.hangOnQuestion = true;
+    } else if (arg == L"--hang-seconds" && has(1) && ParseInt(argv[i + 1], 0, 3600, 10, a)) {
+      options.hangSeconds = static_cast<DWORD>(a);
+      ++i;
+    } else if (arg == L"--log" && has(1)) {
+      options.logPath = argv[++i];
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (options.windows.empty()) options.windows.push_back(defaults);
+  for (const auto& spec : options.windows) {
+    if (spec.colorKey && !spec.alpha) return std::nullopt;
+  }
+  return options;
+}
+
+bool QuestionVisible() {
+  for (HWND window = ::FindWindowExW(nullptr, nullptr, kQuestionClass, nullptr); window != nullptr;
+       window = ::FindWindowExW(nullptr, window, kQuestionClass, nullptr)) {
+    if (::IsWindowVisible(window)) return true;
+  }
+  return false;
+}
+
+// A thread timer, so that it outlives any one of the windows.
+void CALLBACK HangWhenAsked(HWND, UINT, UINT_PTR, DWORD) {
+  if (!QuestionVisible()) return;
+  // Not responding from here on: no message of this thread is handled any more.
+  ::Sleep(g_hangSeconds * 1000);
+  ::ExitProcess(0);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = ::BeginPaint(window, &paint);
+      RECT client;
+      ::GetClientRect(window, &client);
+      wchar_t title[512] = {};
+      ::GetWindowTextW(window, title, 512);
+      ::SetBkMode(dc, TRANSPARENT);
+      ::DrawTextW(dc, title, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DESTROY:
+      // Pop-ups go with their owner; only the titled windows keep the program alive.
+      if (::GetWindow(window, GW_OWNER) == nullptr && --g_openWindows == 0) ::PostQuitMessage(0);
+      return 0;
+    default:
+      return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void Register(const std::wstring& className) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = className.c_str();
+  ::RegisterClassExW(&wc);  // fails harmlessly when the class is already registered
+}
+
+void AddButton(HWND parent, const wchar_t* text) {
+  ::CreateWindowExW(0, L"Button", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 120, 28,
+                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)),
+                    ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void Open(const WindowSpec& spec, int index) {
+  Register(spec.className);
+  const POINT pos = spec.pos.value_or(POINT{40 + 40 * index, 40 + 30 * index});
+  HWND window = ::CreateWindowExW(0, spec.className.c_str(), spec.title.c_str(),
+                                  WS_OVERLAPPEDWINDOW, pos.x, pos.y, spec.size.cx, spec.size.cy,
+                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return;
+  ++g_openWindows;
+  if (spec.alpha) {
+    // Layered before it shows, as a program that is translucent by itself would be.
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE,
+                        ::GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(window, spec.colorKey.value_or(0), *spec.alpha,
+                                 LWA_ALPHA | (spec.colorKey ? LWA_COLORKEY : 0));
+  }
+  if (spec.childButton) AddButton(window, L"Child button");
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  ::UpdateWindow(window);
+
+  HWND owner = window;
+  for (int k = 1; k <= spec.ownedChain; ++k) {
+    const std::wstring title = spec.title + L" owned " + std::to_wstring(k);
+    HWND popup = ::CreateWindowExW(0, kPopupClass, title.c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, pos.x + 30 * k,
+                                   pos.y + 60 + 30 * k, 220, 120, owner, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    if (popup == nullptr) break;
+    AddButton(popup, (L"Button " + std::to_wstring(k)).c_str());
+    ::ShowWindow(popup, SW_SHOWNORMAL);
+    owner = popup;
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  const int argc = __argc;
+  wchar_t** argv = __wargv;
+  const std::optional<Options> options = Parse(argc, argv);
+
+  std::wstring logPath;
+  if (options && !options->logPath.empty()) {
+    logPath = options->logPath;
+  } else if (const wchar_t* env = _wgetenv(L"KAVOLT_FIXTURE_LOG"); env != nullptr) {
+    logPath = env;
+  }
+  AppendLog(logPath, argc, argv);  // also for a bad command line: the start is what counts
+  if (!options) return 2;
+
+  Register(kPopupClass);
+  for (size_t i = 0; i < options->windows.size(); ++i) {
+    Open(options->windows[i], static_cast<int>(i));
+  }
+  if (g_openWindows == 0) return 1;
+  if (options->hangOnQuestion) {
+    g_hangSeconds = options->hangSeconds;
+    ::SetTimer(nullptr, 0, 50, HangWhenAsked);
+  }
+
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return 0;
+}

@@ -1,0 +1,187 @@
+// The cursor swap with recording functions in place of the user32 calls it makes:
+// Wine's SetSystemCursor changes nothing, so the calls themselves are the evidence.
+#include "toolkit/cursor_swap.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kavolt {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Call {
+  std::wstring what;
+  std::wstring argument;
+  HCURSOR cursor = nullptr;
+};
+
+std::vector<Call> calls;
+bool loadFails = false;
+bool loadForReal = false;
+UINT_PTR nextHandle = 0x1000;
+
+HCURSOR NewFakeHandle() { return reinterpret_cast<HCURSOR>(nextHandle += 0x10); }
+
+BOOL WINAPI RecordSetSystemCursor(HCURSOR cursor, DWORD id) {
+  calls.push_back({L"SetSystemCursor", std::to_wstring(id), cursor});
+  return TRUE;
+}
+HCURSOR WINAPI RecordLoadCursorFromFile(LPCWSTR path) {
+  HCURSOR cursor = loadFails ? nullptr : loadForReal ? LoadCursorFromFileW(path) : NewFakeHandle();
+  calls.push_back({L"LoadCursorFromFile", path, cursor});
+  return cursor;
+}
+HICON WINAPI RecordCopyIcon(HICON icon) {
+  HCURSOR copy = NewFakeHandle();
+  calls.push_back({L"CopyIcon", std::to_wstring(reinterpret_cast<UINT_PTR>(icon)), copy});
+  return copy;
+}
+HCURSOR WINAPI RecordLoadCursor(HINSTANCE, LPCWSTR name) {
+  HCURSOR shared = reinterpret_cast<HCURSOR>(UINT_PTR{0xA770});
+  calls.push_back({L"LoadCursor", std::to_wstring(reinterpret_cast<UINT_PTR>(name)), shared});
+  return shared;
+}
+
+class CursorSwap : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UseCursorCalls({RecordSetSystemCursor, RecordLoadCursorFromFile, RecordCopyIcon,
+                    RecordLoadCursor});
+    folder_ = fs::path(ExecutableFolder()) / L"cursor";
+    fs::create_directories(folder_);
+    TakeArrowCopy();
+    calls.clear();
+    loadFails = false;
+    loadForReal = false;
+  }
+  void TearDown() override {
+    RestoreArrowCursor();
+    UseCursorCalls(RealCursorCalls());
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    fs::remove_all(folder_);
+  }
+
+  fs::path MakeFile(const wchar_t* name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    const fs::path path = folder_ / name;
+    CopyFileW(ShippedCursor(L"set.cur").c_str(), path.c_str(), FALSE);
+    SetFileAttributesW(path.c_str(), attributes);
+    return path;
+  }
+
+  static fs::path ShippedCursor(const wchar_t* name) {
+    return fs::path(KAVOLT_SOURCE_DIR) / L"cursor" / name;
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(CursorSwap, LoadsTheFileBesideTheExecutableAndHandsItToTheSystem) {
+  const fs::path file = MakeFile(L"set.cur");
+  SwapArrowCursor(L"cursor\\set.cur");
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
+  EXPECT_EQ(calls[0].argument, ExecutableFolder() + L"\\cursor\\set.cur");
+  EXPECT_EQ(calls[1].what, L"SetSystemCursor");
+  EXPECT_EQ(calls[1].argument, std::to_wstring(OCR_NORMAL));
+  EXPECT_EQ(calls[1].cursor, calls[0].cursor);
+}
+
+TEST_F(CursorSwap, OnlyNormalFilesCount) {
+  MakeFile(L"hidden.cur", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(L"system.cur", FILE_ATTRIBUTE_SYSTEM);
+  MakeFile(L"readonly.cur", FILE_ATTRIBUTE_READONLY);
+  MakeFile(L"archive.cur", FILE_ATTRIBUTE_ARCHIVE);
+  fs::create_directories(folder_ / L"folder.cur");
+
+  const struct {
+    const wchar_t* name;
+    bool swaps;
+  } cases[] = {{L"cursor\\missing.cur", false}, {L"cursor\\hidden.cur", false},
+               {L"cursor\\system.cur", false},  {L"cursor\\folder.cur", false},
+               {L"cursor\\readonly.cur", true}, {L"cursor\\archive.cur", true}};
+  for (const auto& c : cases) {
+    calls.clear();
+    SwapArrowCursor(c.name);
+    const bool swapped = !calls.empty() && calls.back().what == L"SetSystemCursor";
+    EXPECT_EQ(swapped, c.swaps) << c.name;
+  }
+}
+
+TEST_F(CursorSwap, AFileThatDoesNotLoadChangesNothing) {
+  MakeFile(L"set.cur");
+  loadFails = true;
+  SwapArrowCursor(L"cursor\\set.cur");
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
+}
+
+TEST_F(CursorSwap, RestoreHandsOverTheSavedCopyThenTakesAFreshOne) {
+  const HCURSOR saved = SavedArrowCursor();
+  ASSERT_NE(saved, nullptr);
+  RestoreArrowCursor();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].what, L"SetSystemCursor");
+  EXPECT_EQ(calls[0].cursor, saved);
+  EXPECT_EQ(calls[1].what, L"LoadCursor");
+  EXPECT_EQ(calls[1].argument, std::to_wstring(reinterpret_cast<UINT_PTR>(IDC_ARROW)));
+  EXPECT_EQ(calls[2].what, L"CopyIcon");
+  EXPECT_EQ(SavedArrowCursor(), calls[2].cursor);
+  EXPECT_NE(SavedArrowCursor(), saved) << "a copy handed to the system is never reused";
+}
+
+TEST_F(CursorSwap, SetReleaseIdleSequence) {
+  MakeFile(L"set.cur");
+  MakeFile(L"reset.cur");
+  SwapArrowCursor(L"cursor\\set.cur");
+  SwapArrowCursor(L"cursor\\reset.cur");
+  RestoreArrowCursor();
+  std::vector<std::wstring> systemArrows;
+  for (const Call& call : calls) {
+    if (call.what == L"LoadCursorFromFile") systemArrows.push_back(call.argument);
+    if (call.what == L"SetSystemCursor" && systemArrows.size() == 2) systemArrows.push_back(L"copy");
+  }
+  ASSERT_EQ(systemArrows.size(), 3u);
+  EXPECT_TRUE(systemArrows[0].ends_with(L"\\cursor\\set.cur"));
+  EXPECT_TRUE(systemArrows[1].ends_with(L"\\cursor\\reset.cur"));
+}
+
+TEST_F(CursorSwap, OnlyASwappedArrowIsRestoredAfterACrash) {
+  RestoreArrowCursorIfSwapped();
+  EXPECT_TRUE(calls.empty());
+  MakeFile(L"set.cur");
+  SwapArrowCursor(L"cursor\\set.cur");
+  calls.clear();
+  RestoreArrowCursorIfSwapped();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0].what, L"SetSystemCursor");
+  calls.clear();
+  RestoreArrowCursorIfSwapped();
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(CursorSwap, TheShippedCursorsLoad) {
+  loadForReal = true;
+  for (const wchar_t* name : {L"set.cur", L"reset.cur"}) {
+    CopyFileW(ShippedCursor(name).c_str(), (folder_ / name).c_str(), FALSE);
+    calls.clear();
+    SwapArrowCursor(std::wstring(L"cursor\\") + name);
+    ASSERT_EQ(calls.size(), 2u) << "the shipped cursor does not load: " << ShippedCursor(name);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(calls[0].cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 0u);
+    EXPECT_EQ(info.yHotspot, 0u);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    DestroyCursor(calls[0].cursor);  // never reached the real system: ours to destroy
+  }
+}
+
+}  // namespace
+}  // namespace kavolt

@@ -1,0 +1,209 @@
+// The form and control layer: creation on first touch, closing, the change handlers
+// and the modal show, on real windows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_windows.h"
+#include "toolkit/controls.h"
+#include "toolkit/font.h"
+#include "toolkit/form.h"
+#include "toolkit/message_pump.h"
+
+namespace kavolt {
+namespace {
+
+class SampleForm : public Form {
+ public:
+  SampleForm()
+      : Form(FormSpec{.className = L"KavoltSampleForm",
+                      .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                      .clientWidthTwips = 3000,
+                      .clientHeightTwips = 1500}),
+        label(*this, nullptr, {0, 0, 1500, 300}, Label::Align::kLeft, {}, std::nullopt,
+              std::nullopt),
+        check(*this, nullptr, {0, 300, 1500, 300}, L"check"),
+        frame(*this, nullptr, {60, 600, 2880, 840}),
+        options(*this, &frame, {{L"a", {90, 90, 600, 300}, L"tip a"},
+                                {L"b", {750, 90, 600, 300}, nullptr},
+                                {L"c", {1410, 90, 600, 300}, nullptr}},
+                {}, 2),
+        scroll(*this, &frame, {90, 450, 1500, 255}, 0, 255),
+        buttons(*this, nullptr, {{L"one", {1500, 0, 750, 300}}, {L"two", {2250, 0, 750, 300}}}),
+        timer(*this, 20, false, [this] { ++ticks; }) {
+    check.onChange = [this] { events.push_back(L"check " + std::to_wstring(check.Value())); };
+    options.onClick = [this](int index) { events.push_back(L"option " + std::to_wstring(index)); };
+    scroll.onChange = [this] { events.push_back(L"scroll " + std::to_wstring(scroll.Value())); };
+    buttons.onClick = [this](int index) { events.push_back(L"button " + std::to_wstring(index)); };
+  }
+
+  Label label;
+  CheckBox check;
+  Frame frame;
+  OptionGroup options;
+  HScrollBar scroll;
+  CommandButtons buttons;
+  Timer timer;
+
+  std::vector<std::wstring> events;
+  int ticks = 0;
+  int loads = 0;
+  std::wstring labelAtLoad = L"(not loaded)";
+
+ private:
+  void OnLoad() override {
+    ++loads;
+    labelAtLoad = label.Text();
+  }
+};
+
+void Scroll(HScrollBar& bar, WORD code) {
+  HWND window = bar.Handle();
+  SendMessageW(GetAncestor(window, GA_ROOT), WM_HSCROLL, MAKEWPARAM(code, 0),
+               reinterpret_cast<LPARAM>(window));
+}
+
+TEST(Form, IsCreatedOnFirstTouchAndLoadsBeforeAnythingElse) {
+  SampleForm form;
+  EXPECT_FALSE(form.Exists());
+  form.label.SetText(L"hello");
+  EXPECT_TRUE(form.Exists());
+  EXPECT_EQ(form.loads, 1);
+  EXPECT_EQ(form.labelAtLoad, L"") << "the load handler ran before the text was set";
+  EXPECT_EQ(form.label.Text(), L"hello");
+  EXPECT_EQ(Form::FromHandle(form.Handle()), &form);
+}
+
+TEST(Form, CloseDestroysAndTheNextTouchStartsFromTheDesign) {
+  SampleForm form;
+  form.check.SetValue(true);
+  form.options.Select(0);
+  form.scroll.SetValue(77);
+  form.label.SetText(L"changed");
+  HWND first = form.Handle();
+  form.Close();
+  EXPECT_FALSE(form.Exists());
+  EXPECT_FALSE(IsWindow(first));
+
+  form.events.clear();
+  EXPECT_EQ(form.label.Text(), L"");
+  EXPECT_EQ(form.loads, 2);
+  EXPECT_FALSE(form.check.Value());
+  EXPECT_TRUE(form.options.IsSelected(2));
+  EXPECT_EQ(form.scroll.Value(), 0);
+  EXPECT_TRUE(form.events.empty()) << "re-creation runs no change handlers";
+}
+
+TEST(Form, LaysOutInTwipsAtTheWindowsDpi) {
+  SampleForm form;
+  const unsigned dpi = form.Dpi();
+  RECT client{};
+  GetClientRect(form.Handle(), &client);
+  EXPECT_EQ(client.right, MulDiv(3000, static_cast<int>(dpi), 1440));
+  EXPECT_EQ(client.bottom, MulDiv(1500, static_cast<int>(dpi), 1440));
+  RECT option{};
+  GetWindowRect(form.options[1].Handle(), &option);
+  MapWindowPoints(nullptr, form.frame.Handle(), reinterpret_cast<POINT*>(&option), 2);
+  EXPECT_EQ(option.left, MulDiv(750, static_cast<int>(dpi), 1440));
+  EXPECT_EQ(option.right - option.left, MulDiv(600, static_cast<int>(dpi), 1440));
+}
+
+TEST(CheckBox, ChangeByCodeRunsTheHandlerAtOnceOnlyWhenTheValueChanges) {
+  SampleForm form;
+  form.check.SetValue(true);
+  form.check.SetValue(true);
+  form.check.SetValue(false);
+  SendMessageW(form.check.Handle(), BM_CLICK, 0, 0);  // the user's click
+  EXPECT_EQ(form.events, (std::vector<std::wstring>{L"check 1", L"check 0", L"check 1"}));
+}
+
+TEST(OptionGroup, RunsOneHandlerWithTheIndexWhenTheSelectionChanges) {
+  SampleForm form;
+  EXPECT_TRUE(form.options.IsSelected(2));
+  form.options.Select(2);  // already selected: nothing
+  form.options.Select(0);
+  SendMessageW(form.options[1].Handle(), BM_CLICK, 0, 0);
+  SendMessageW(form.options[1].Handle(), BM_CLICK, 0, 0);  // clicking the selected one again
+  form.options.Select(7);                                  // no such element
+  EXPECT_EQ(form.events, (std::vector<std::wstring>{L"option 0", L"option 1"}));
+  EXPECT_TRUE(form.options.IsSelected(1));
+  EXPECT_EQ(SendMessageW(form.options[1].Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(form.options[0].Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST(HScrollBar, ChangesAfterClicksKeysAndTheEndOfADragButNotDuringIt) {
+  SampleForm form;
+  Scroll(form.scroll, SB_LINERIGHT);
+  Scroll(form.scroll, SB_PAGERIGHT);
+  Scroll(form.scroll, SB_LINELEFT);
+  Scroll(form.scroll, SB_LINELEFT);
+  Scroll(form.scroll, SB_LINELEFT);  // already at 0: no change
+  Scroll(form.scroll, SB_RIGHT);
+  form.scroll.SetValue(300);  // clamped to the range: already 255
+  form.scroll.SetValue(10);
+  SCROLLINFO info{sizeof(info), SIF_POS};
+  GetScrollInfo(form.scroll.Handle(), SB_CTL, &info);
+  EXPECT_EQ(info.nPos, 10);
+  Scroll(form.scroll, SB_THUMBTRACK);
+  Scroll(form.scroll, SB_ENDSCROLL);
+  EXPECT_EQ(form.events, (std::vector<std::wstring>{L"scroll 1", L"scroll 2", L"scroll 1",
+                                                    L"scroll 0", L"scroll 255", L"scroll 10"}));
+}
+
+TEST(CommandButtons, OneHandlerReceivesTheIndex) {
+  SampleForm form;
+  SendMessageW(form.buttons[1].Handle(), BM_CLICK, 0, 0);
+  SendMessageW(form.buttons[0].Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form.events, (std::vector<std::wstring>{L"button 1", L"button 0"}));
+}
+
+TEST(Timer, TicksThroughTheDispatchWhileEnabled) {
+  SampleForm form;
+  form.timer.SetEnabled(true);
+  ASSERT_TRUE(PumpUntil([&] { return form.ticks >= 2; }));
+  form.timer.SetEnabled(false);
+  const int ticks = form.ticks;
+  PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(form.ticks, ticks);
+}
+
+TEST(Form, ModalShowDisablesTheOtherWindowsUntilClosed) {
+  SampleForm owner;
+  owner.Show();
+  SampleForm modal;
+  modal.buttons.onClick = [&](int) { modal.Close(); };
+  bool ownerEnabledDuring = true;
+  // Posted clicks run inside the modal loop's dispatch: look around, then close.
+  modal.check.onChange = [&] {
+    ownerEnabledDuring = IsWindowEnabled(owner.Handle()) != FALSE;
+    PostMessageW(modal.buttons[0].Handle(), BM_CLICK, 0, 0);
+  };
+  PostMessageW(modal.check.Handle(), BM_CLICK, 0, 0);
+  modal.ShowModal();
+  EXPECT_FALSE(modal.Exists());
+  EXPECT_FALSE(ownerEnabledDuring);
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST(Fonts, NamedFacesFallBackWhenAbsent) {
+  EXPECT_FALSE(FontFaceInstalled(L"No Such Face Anywhere"));
+  EXPECT_FALSE(FontFaceInstalled(nullptr));
+  for (const wchar_t* face : {L"No Such Face Anywhere", L"Tahoma"}) {
+    UniqueFont font = CreateLayoutFont({face, 975, DEFAULT_CHARSET}, 96);
+    ASSERT_TRUE(font);
+    LOGFONTW info{};
+    GetObjectW(font.get(), sizeof(info), &info);
+    EXPECT_EQ(info.lfHeight, -13) << "9.75 pt at 96 dpi";
+    if (FontFaceInstalled(face)) {
+      EXPECT_STREQ(info.lfFaceName, face);
+    } else {
+      EXPECT_TRUE(FontFaceInstalled(info.lfFaceName)) << "fell back to " << info.lfFaceName;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kavolt
