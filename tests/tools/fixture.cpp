@@ -254,10 +254,9 @@ void Open(const WindowSpec& spec, int index) {
   HWND owner = window;
   for (int k = 1; k <= spec.ownedChain; ++k) {
     const std::wstring title = spec.title + L" owned " + std::to_wstring(k);
-    HWND popup = ::CreateWindowExW(0, kPopupClass, title.c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_SYSMENU, pos.x + 30 * k,
-                                   pos.y + 60 + 30 * k, 220, 120, owner, nullptr,
-                                   ::GetModuleHandleW(nullptr), nullptr);
+    HWND popup = ::CreateWindowExW(
+        0, kPopupClass, title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, pos.x + 30 * k,
+        pos.y + 60 + 30 * k, 220, 120, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (popup == nullptr) break;
     AddButton(popup, (L"Button " + std::to_wstring(k)).c_str());
     ::ShowWindow(popup, SW_SHOWNORMAL);

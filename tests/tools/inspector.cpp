@@ -10,7 +10,6 @@
 //   inspector signal NAME             sets the named event (created if absent)
 //   inspector activate HWND           SetForegroundWindow
 //   inspector fonts FACE...           {"FACE":true|false,...}: is the face installed
-//   inspector font HWND               the control's font and the extent of its text in it
 //   inspector kill PID                TerminateProcess, for test clean-up
 //   inspector watch MS EVENT CLASS... prints {"ready":true}, then polls every millisecond and
 //                                     prints the first visible top-level window of a CLASS
@@ -41,11 +40,21 @@ std::string Json(const std::wstring& text) {
   for (const char ch : Utf8(text)) {
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char escaped[8];
@@ -96,8 +105,8 @@ std::string ChildJson(HWND child, HWND top) {
   ::MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);  // relative to top's client
   const std::wstring cls = ClassOf(child);
   const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
-  std::string json = "{\"hwnd\":" + Handle(child) + ",\"id\":" +
-                     Number(static_cast<unsigned long long>(::GetDlgCtrlID(child))) +
+  std::string json = "{\"hwnd\":" + Handle(child) +
+                     ",\"id\":" + Number(static_cast<unsigned long long>(::GetDlgCtrlID(child))) +
                      ",\"class\":" + Json(cls) + ",\"text\":" + Json(TextOf(child)) +
                      ",\"rect\":" + Rect(r) + ",\"visible\":" + Bool(::IsWindowVisible(child)) +
                      ",\"own_visible\":" + Bool((style & WS_VISIBLE) != 0) +
@@ -113,8 +122,8 @@ std::string ChildJson(HWND child, HWND top) {
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
     if (::GetScrollInfo(child, SB_CTL, &info)) {
-      json += ",\"scroll\":{\"min\":" + std::to_string(info.nMin) + ",\"max\":" +
-              std::to_string(info.nMax) + ",\"pos\":" + std::to_string(info.nPos) +
+      json += ",\"scroll\":{\"min\":" + std::to_string(info.nMin) +
+              ",\"max\":" + std::to_string(info.nMax) + ",\"pos\":" + std::to_string(info.nPos) +
               ",\"page\":" + std::to_string(info.nPage) + "}";
     }
   }
@@ -137,23 +146,22 @@ std::string WindowJson(HWND window, int zorder) {
   const bool taskbar = visible && ((exStyle & WS_EX_APPWINDOW) != 0 ||
                                    (owner == nullptr && (exStyle & WS_EX_TOOLWINDOW) == 0));
 
-  std::string json = "{\"hwnd\":" + Handle(window) + ",\"pid\":" + Number(pid) +
-                     ",\"class\":" + Json(ClassOf(window)) +
-                     ",\"title\":" + Json(TextOf(window)) + ",\"rect\":" + Rect(rect) +
-                     ",\"client\":" + Rect(client) + ",\"visible\":" + Bool(visible) +
-                     ",\"enabled\":" + Bool(::IsWindowEnabled(window)) +
-                     ",\"owner\":" + Handle(owner) + ",\"style\":" +
-                     Number(static_cast<unsigned long long>(style) & 0xFFFFFFFF) +
-                     ",\"exstyle\":" + Number(static_cast<unsigned long long>(exStyle) & 0xFFFFFFFF) +
-                     ",\"topmost\":" + Bool((exStyle & WS_EX_TOPMOST) != 0) +
-                     ",\"layered\":" + Bool((exStyle & WS_EX_LAYERED) != 0) +
-                     ",\"taskbar\":" + Bool(taskbar) + ",\"zorder\":" + std::to_string(zorder) +
-                     ",\"hung\":" + Bool(::IsHungAppWindow(window)) +
-                     ",\"foreground\":" + Bool(::GetForegroundWindow() == window);
+  std::string json =
+      "{\"hwnd\":" + Handle(window) + ",\"pid\":" + Number(pid) +
+      ",\"class\":" + Json(ClassOf(window)) + ",\"title\":" + Json(TextOf(window)) +
+      ",\"rect\":" + Rect(rect) + ",\"client\":" + Rect(client) + ",\"visible\":" + Bool(visible) +
+      ",\"enabled\":" + Bool(::IsWindowEnabled(window)) + ",\"owner\":" + Handle(owner) +
+      ",\"style\":" + Number(static_cast<unsigned long long>(style) & 0xFFFFFFFF) +
+      ",\"exstyle\":" + Number(static_cast<unsigned long long>(exStyle) & 0xFFFFFFFF) +
+      ",\"topmost\":" + Bool((exStyle & WS_EX_TOPMOST) != 0) +
+      ",\"layered\":" + Bool((exStyle & WS_EX_LAYERED) != 0) + ",\"taskbar\":" + Bool(taskbar) +
+      ",\"zorder\":" + std::to_string(zorder) + ",\"hung\":" + Bool(::IsHungAppWindow(window)) +
+      ",\"foreground\":" + Bool(::GetForegroundWindow() == window);
   COLORREF key = 0;
   BYTE alpha = 0;
   DWORD flags = 0;
-  if ((exStyle & WS_EX_LAYERED) != 0 && ::GetLayeredWindowAttributes(window, &key, &alpha, &flags)) {
+  if ((exStyle & WS_EX_LAYERED) != 0 &&
+      ::GetLayeredWindowAttributes(window, &key, &alpha, &flags)) {
     json += ",\"alpha\":" + std::to_string(alpha) + ",\"layered_flags\":" + Number(flags) +
             ",\"color_key\":" + Number(key);
   } else {
@@ -225,44 +233,14 @@ int Watch(DWORD timeoutMs, const wchar_t* stopEvent, std::vector<std::wstring> c
   return 1;
 }
 
-int Font(HWND control) {
-  DWORD_PTR font = 0;
-  // Wine reports a failure here even when the font comes back: trust the result only.
-  font = static_cast<DWORD_PTR>(::SendMessageW(control, WM_GETFONT, 0, 0));
-  LOGFONTW logFont{};
-  const auto handle = reinterpret_cast<HFONT>(font);
-  std::printf("dbg %p\n", static_cast<void*>(handle));
-  if (handle == nullptr || ::GetObjectW(handle, sizeof(logFont), &logFont) == 0) {
-    Print("{\"face\":null}");
-    return 0;
-  }
-  const std::wstring text = TextOf(control);
-  HDC dc = ::GetDC(nullptr);
-  HFONT mine = ::CreateFontIndirectW(&logFont);  // our own copy: GDI handles are per process
-  HGDIOBJ old = ::SelectObject(dc, mine);
-  SIZE extent{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  wchar_t used[LF_FACESIZE] = {};
-  ::GetTextFaceW(dc, LF_FACESIZE, used);
-  ::SelectObject(dc, old);
-  ::DeleteObject(mine);
-  ::ReleaseDC(nullptr, dc);
-  Print("{\"face\":" + Json(logFont.lfFaceName) + ",\"used_face\":" + Json(used) +
-        ",\"height\":" + std::to_string(logFont.lfHeight) +
-        ",\"charset\":" + std::to_string(logFont.lfCharSet) +
-        ",\"text_cx\":" + std::to_string(extent.cx) + ",\"text_cy\":" + std::to_string(extent.cy) +
-        "}");
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fputs(
-        "usage: inspector list|cursor|foreground|close|settitle|post|signal|activate|fonts|font|"
-        "kill|watch\n",
-               stderr);
+        "usage: inspector list|cursor|foreground|close|settitle|post|signal|activate|fonts|kill|"
+        "watch\n",
+        stderr);
     return 2;
   }
   const std::wstring command = argv[1];
@@ -293,15 +271,14 @@ int wmain(int argc, wchar_t** argv) {
     return ::SetForegroundWindow(ParseHandle(argv[2])) ? 0 : 1;
   }
   if (command == L"kill" && argc == 3) {
-    kavolt::UniqueHandle process(
-        ::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0))));
+    kavolt::UniqueHandle process(::OpenProcess(
+        PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0))));
     return process && ::TerminateProcess(process.get(), 1) ? 0 : 1;
   }
   if (command == L"watch" && argc >= 5) {
     return Watch(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0)), argv[3],
                  std::vector<std::wstring>(argv + 4, argv + argc));
   }
-  if (command == L"font" && argc == 3) return Font(ParseHandle(argv[2]));
   if (command == L"signal" && argc == 3) {
     kavolt::UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, argv[2]));
     return event && ::SetEvent(event.get()) ? 0 : 1;
