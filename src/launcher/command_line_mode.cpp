@@ -1,9 +1,133 @@
 #include "launcher/command_line_mode.h"
 
-#include <windows.h>
+#include <optional>
+#include <vector>
+
+#include "launcher/associations.h"
+#include "launcher/path_rules.h"
+#include "launcher/text_rules.h"
+#include "launcher/windows_paths.h"
+#include "toolkit/cursor_swap.h"
+#include "toolkit/handle.h"
+#include "toolkit/message_pump.h"
+#include "toolkit/window_ops.h"
 
 namespace kavolt {
+namespace {
 
-void RunCommandLineMode(std::wstring_view) { ::ExitProcess(0); }
+constexpr DWORD kPollMs = 50;
+
+std::wstring LowerCase(std::wstring text) {
+  if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+std::wstring QuotedWhenSpaced(const std::wstring& text) {
+  if (!text.empty() && text.front() == L'"') return text;
+  if (text.find(L' ') == std::wstring::npos) return text;
+  return L"\"" + text + L"\"";
+}
+
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+// A visible, unowned top-level window of the process: the one its user sees.
+HWND VisibleWindowOf(DWORD processId) {
+  WindowSearch search{processId, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM state) -> BOOL {
+        auto* wanted = reinterpret_cast<WindowSearch*>(state);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner != wanted->processId || !::IsWindowVisible(window) ||
+            ::GetWindow(window, GW_OWNER) != nullptr) {
+          return TRUE;
+        }
+        wanted->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
+  if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
+
+  const std::wstring appDir = ExecutableFolder();
+  const std::optional<std::wstring> resolved = ResolvePath(item, appDir, WindowsPathQuestions());
+  if (!resolved) return {};
+  const std::wstring path = LowerCase(*resolved);
+
+  const std::optional<std::wstring> extension = FileExtension(path);
+  if (!extension) return {};
+  const std::wstring registered = AssociatedProgram(*extension);
+
+  std::wstring program;
+  if (!registered.empty()) {
+    documentArgument = QuotedWhenSpaced(path);
+    program = registered;
+  } else {
+    program = QuotedWhenSpaced(path);
+  }
+  std::wstring commandLine = Trim(program);
+  if (!documentArgument.empty()) commandLine += L" " + documentArgument;
+
+  ::SetCurrentDirectoryW(appDir.c_str());
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        appDir.c_str(), &startup, &started)) {
+    return {};
+  }
+  const UniqueHandle process(started.hProcess);
+  const UniqueHandle thread(started.hThread);
+
+  HWND window = WaitUntilRunning(process.get(), started.dwProcessId,
+                                 std::chrono::duration_cast<std::chrono::milliseconds>(kLaunchTimeout));
+  if (window == nullptr) return {};
+  ::SetForegroundWindow(window);
+  return {started.dwProcessId, window};
+}
+
+}  // namespace
+
+HWND WaitUntilRunning(HANDLE process, DWORD processId, std::chrono::milliseconds timeout) {
+  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+  for (;;) {
+    // Ready for input: done initialising (a console program never is, and has no window).
+    const DWORD idle = ::WaitForInputIdle(process, 0);
+    if (idle == 0) {
+      if (HWND window = VisibleWindowOf(processId)) return window;
+    }
+    DispatchPendingMessages();
+    if (::GetTickCount64() >= deadline) return nullptr;
+    // Wakes early when the process ends, so an ended process is noticed at once.
+    if (::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) return nullptr;
+  }
+}
+
+LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument) {
+  try {
+    return Launch(item, documentArgument);
+  } catch (...) {
+    return {};  // one item's failure never reaches the next item
+  }
+}
+
+void RunCommandLineMode(std::wstring_view argumentText) {
+  for (std::wstring item : SplitCommandLine(argumentText)) {
+    std::wstring documentArgument;
+    const LaunchResult launched = LaunchItem(item, documentArgument);
+    // Only the started program's own window: never whatever else has the foreground.
+    if (launched.processId > 0) SetZOrder(launched.window, HWND_TOPMOST);
+  }
+  ::ExitProcess(0);
+}
 
 }  // namespace kavolt
