@@ -20,6 +20,7 @@ const FontSpec kGothic975{text::kFontGothic, 975, SHIFTJIS_CHARSET};
 
 FormSpec FrontSpec() {
   return FormSpec{.className = FrmFront::kClassName,
+                  .caption = text::kLayoutCaption,
                   .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
                   .exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
                   .clientWidthTwips = 2655,

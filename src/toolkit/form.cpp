@@ -75,8 +75,8 @@ void Form::Create() {
   if (spec_.background) background_.reset(::CreateSolidBrush(*spec_.background));
 
   HWND owner = spec_.ownedByHiddenWindow ? HiddenOwnerWindow() : nullptr;
-  ::CreateWindowExW(spec_.exStyle, spec_.className, L"", spec_.style, 0, 0, 0, 0, owner, nullptr,
-                    Instance(), this);
+  ::CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, 0, 0, 0, 0, owner,
+                    nullptr, Instance(), this);
   if (window_ == nullptr) return;
 
   dpi_ = ::GetDpiForWindow(window_);

@@ -29,6 +29,7 @@ struct RectTwips {
 
 struct FormSpec {
   const wchar_t* className = nullptr;
+  const wchar_t* caption = L"";
   DWORD style = 0;
   DWORD exStyle = 0;
   int clientWidthTwips = 0;

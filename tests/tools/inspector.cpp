@@ -219,7 +219,7 @@ HWND FindVisible(const std::vector<std::wstring>& classes) {
 
 // Polls in-process: far finer than a driver running `list` can, so that a window
 // that shows first and changes a moment later is caught in its first state.
-int Watch(DWORD timeoutMs, const wchar_t* stopEvent, std::vector<std::wstring> classes) {
+int Watch(DWORD timeoutMs, const wchar_t* stopEvent, const std::vector<std::wstring>& classes) {
   kavolt::UniqueHandle stop(::CreateEventW(nullptr, TRUE, FALSE, stopEvent));
   if (!stop) return 2;
   Print("{\"ready\":true}");
