@@ -9,6 +9,7 @@
 //   inspector post HWND MSG [W [L]]   PostMessageW
 //   inspector signal NAME             sets the named event (created if absent)
 //   inspector activate HWND           SetForegroundWindow
+//   inspector topmost HWND 1|0        into or out of the topmost band, without activating
 //   inspector fonts FACE...           {"FACE":true|false,...}: is the face installed
 //   inspector kill PID                TerminateProcess, for test clean-up
 //   inspector watch MS EVENT CLASS... prints {"ready":true}, then polls every millisecond and
@@ -269,6 +270,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"activate" && argc == 3) {
     return ::SetForegroundWindow(ParseHandle(argv[2])) ? 0 : 1;
+  }
+  if (command == L"topmost" && argc == 4) {
+    const HWND after = std::wstring(argv[3]) == L"1" ? HWND_TOPMOST : HWND_NOTOPMOST;
+    return ::SetWindowPos(ParseHandle(argv[2]), after, 0, 0, 0, 0,
+                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) ? 0 : 1;
   }
   if (command == L"kill" && argc == 3) {
     kavolt::UniqueHandle process(::OpenProcess(

@@ -1,0 +1,150 @@
+"""The pinned window, end to end: translucency from the slider, release, the panel that
+shows while the pinned window exists, and what closing Kavolt leaves behind."""
+import pytest
+
+import harness as h
+import picking as p
+
+A_POS, B_POS = (20, 20), (20, 450)
+A_POINT, B_POINT = (170, 140), (170, 570)
+
+
+@pytest.fixture
+def targets(fixture_windows):
+    return fixture_windows("--title", "Target A", "--pos", *A_POS,
+                           "--title", "Target B", "--pos", *B_POS)
+
+
+def alpha_of(fixture, title: str):
+    window = fixture.window(title)
+    return window["alpha"] if window["layered"] else None
+
+
+def test_the_slider_sets_the_pinned_windows_opacity(kavolt, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    assert alpha_of(targets, "Target A") is None, "pinned opaque, not yet layered"
+    p.slide_to(k, 255)
+    h.wait_until(lambda: alpha_of(targets, "Target A") == 0, 10, "A fully transparent")
+    assert targets.window("Target A")["topmost"]
+    p.slide_to(k, 0)
+    h.wait_until(lambda: alpha_of(targets, "Target A") == 255, 10, "A opaque again")
+    assert not k.main_window()["layered"], "Kavolt's own opacity never changes"
+
+
+def test_pinning_a_second_window_turns_the_first_opaque(kavolt, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.slide_to(k, 128)
+    h.wait_until(lambda: alpha_of(targets, "Target A") == 127, 10, "A at alpha 127")
+
+    f = p.pin(k, B_POINT)
+    assert f.value == 0
+    assert alpha_of(targets, "Target A") == 255, "opaque again, still layered"
+    assert alpha_of(targets, "Target B") is None, "B untouched until the slider moves"
+    assert targets.window("Target A")["topmost"] and targets.window("Target B")["topmost"]
+
+    p.slide_to(k, 10)
+    h.wait_until(lambda: alpha_of(targets, "Target B") == 245, 10, "B at alpha 245")
+    assert alpha_of(targets, "Target A") == 255
+
+
+def test_releasing_the_translucent_pinned_window(kavolt, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.slide_to(k, 200)
+    h.wait_until(lambda: alpha_of(targets, "Target A") == 55, 10, "A at alpha 55")
+
+    p.select_option(k, p.RELEASE)
+    asked = p.press_and_ask(A_POINT)
+    assert p.question_text(asked) == "Target A" + p.ASK_RELEASE
+    p.answer(asked, "Ok")
+    f = p.wait_front(k, lambda f: f.selected == p.IDLE and not f.fr1["visible"],
+                     "idle mode with the panel hidden")
+    assert f.value == 0
+    assert f.status == "解除"
+    window = targets.window("Target A")
+    assert not window["topmost"] and not window["layered"]
+
+
+def test_releasing_another_window_empties_the_record(kavolt, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.pin(k, B_POINT)
+    p.pin(k, A_POINT, mode=p.RELEASE)
+    f = p.wait_front(k, lambda f: not f.fr1["visible"], "the panel to hide")
+    assert f.status == "解除"
+    assert targets.window("Target B")["topmost"], "B stays topmost, no longer tracked"
+    assert not targets.window("Target A")["topmost"]
+
+
+def test_a_window_layered_by_its_own_program_keeps_its_layering(kavolt, fixture_windows):
+    own = fixture_windows("--title", "Own layered", "--pos", *A_POS, "--layered", 200,
+                          "--color-key", "102030")
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.slide_to(k, 100)
+    h.wait_until(lambda: own.window("Own layered")["alpha"] == 155, 10, "alpha 155")
+    p.pin(k, A_POINT, mode=p.RELEASE)
+    window = own.window("Own layered")
+    assert not window["topmost"]
+    assert window["layered"]
+    assert window["alpha"] == 200
+    assert window["color_key"] == 0x302010  # COLORREF of RRGGBB 102030
+    assert window["layered_flags"] == 3  # LWA_COLORKEY | LWA_ALPHA
+
+
+def test_the_panel_shows_while_the_pinned_window_exists(kavolt, fixture_windows, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.wait_front(k, lambda f: f.fr1["visible"], "the panel to show")
+    a = targets.window("Target A")
+
+    # A twin with the same class and title, in front of A (a search by class and title
+    # finds it first), must not hide the panel.
+    twin = fixture_windows("--title", "Target A", "--pos", 650, 20)
+    h.inspector("topmost", str(twin.window("Target A")["hwnd"]), "1")
+    h.wait_until(lambda: twin.window("Target A")["zorder"] < targets.window("Target A")["zorder"],
+                 10, "the twin in front of A")
+    assert p.front(k).fr1["visible"]
+
+    h.inspector("settitle", str(a["hwnd"]), "Target A renamed")
+    p.wait_front(k, lambda f: not f.fr1["visible"], "the panel to hide after a new title")
+    h.inspector("settitle", str(a["hwnd"]), "Target A")
+    p.wait_front(k, lambda f: f.fr1["visible"], "the panel back with the old title")
+
+    h.inspector("close", str(a["hwnd"]))
+    f = p.wait_front(k, lambda f: not f.fr1["visible"], "the panel to hide after a close")
+    assert f.value == 0
+
+
+@pytest.mark.parametrize("how", ["close box", "alt+F4", "WM_CLOSE", "session end"])
+def test_closing_in_set_mode_restores_the_arrow(kavolt, targets, how):
+    k = kavolt()
+    p.select_option(k, p.SET)
+    assert k.arrow_changes()[-1].endswith("\\cursor\\set.cur")
+    main = k.main_window()
+    if how == "close box":
+        # The close box sits at the right of the title bar, above the client area.
+        h.click(main["rect"][2] - 12, (main["rect"][1] + main["client"][1]) // 2)
+    elif how == "alt+F4":
+        h.click(main["client"][0] + 3, main["client"][3] - 3)  # activate, on no control
+        h.wait_until(lambda: k.main_window()["foreground"], 10, "Kavolt in the foreground")
+        h.key("alt+F4")
+    elif how == "WM_CLOSE":
+        h.inspector("close", str(main["hwnd"]))
+    else:
+        h.inspector("post", str(main["hwnd"]), str(0x16), "1")  # WM_ENDSESSION, ending
+    assert k.exit_code() == 0
+    assert k.arrow_changes()[-1] == "saved copy"
+    assert h.find_window("KavoltGuideWindow") is None
+
+
+def test_pinned_and_translucent_windows_stay_so_after_kavolt_ends(kavolt, targets):
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.slide_to(k, 55)
+    h.wait_until(lambda: alpha_of(targets, "Target A") == 200, 10, "A at alpha 200")
+    k.stop()
+    window = targets.window("Target A")
+    assert window["topmost"] and window["alpha"] == 200
