@@ -1,6 +1,8 @@
 #include "toolkit/font.h"
 
 #include <cwchar>
+#include <map>
+#include <string>
 #include <string_view>
 
 #include "app/texts.h"
@@ -32,10 +34,13 @@ LOGFONTW DialogFont(unsigned dpi) {
   return metrics.lfMessageFont;
 }
 
-}  // namespace
+// Enumerating fonts is slow, and every question window makes its fonts afresh.
+std::map<std::wstring, bool, std::less<>>& KnownFaces() {
+  static std::map<std::wstring, bool, std::less<>> known;
+  return known;
+}
 
-bool FontFaceInstalled(const wchar_t* face) {
-  if (face == nullptr || std::wcslen(face) >= LF_FACESIZE) return false;
+bool Enumerate(const wchar_t* face) {
   LOGFONTW query{};
   query.lfCharSet = DEFAULT_CHARSET;
   wcscpy_s(query.lfFaceName, face);
@@ -45,6 +50,17 @@ bool FontFaceInstalled(const wchar_t* face) {
   ::ReleaseDC(nullptr, screen);
   return found;
 }
+
+}  // namespace
+
+bool FontFaceInstalled(const wchar_t* face) {
+  if (face == nullptr || std::wcslen(face) >= LF_FACESIZE) return false;
+  auto& known = KnownFaces();
+  if (const auto it = known.find(std::wstring_view(face)); it != known.end()) return it->second;
+  return known.emplace(face, Enumerate(face)).first->second;
+}
+
+void ForgetInstalledFonts() { KnownFaces().clear(); }
 
 UniqueFont CreateLayoutFont(const FontSpec& spec, unsigned dpi) {
   LOGFONTW font = DialogFont(dpi);

@@ -17,6 +17,9 @@ struct FontSpec {
 
 bool FontFaceInstalled(const wchar_t* face);
 
+// After WM_FONTCHANGE: fonts were added or removed.
+void ForgetInstalledFonts();
+
 // The face is used when installed, else its English name (Windows without the
 // Japanese names), else the system's dialog font, at the size asked for.
 UniqueFont CreateLayoutFont(const FontSpec& spec, unsigned dpi);

@@ -330,6 +330,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       RestoreFocus();
       return 0;
+    case WM_FONTCHANGE:
+      ForgetInstalledFonts();
+      break;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);
       fonts_.clear();

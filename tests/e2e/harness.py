@@ -131,6 +131,7 @@ class Watch:
 
     def __init__(self, *classes: str, timeout: float = 60):
         self.event = f"KavoltE2EWatch.{os.getpid()}.{next(_watches)}"
+        self.stopped = False
         self.proc = WineProcess(tool_path("inspector"),
                                 ["watch", int(timeout * 1000), self.event, *classes],
                                 env=wine_env())
@@ -148,11 +149,15 @@ class Watch:
         return wait_until(self._seen, timeout, "a watched window to appear")
 
     def stop(self) -> dict | None:
-        """Ends the watch; returns the window seen, or None."""
+        """Ends the watch; returns the window seen, or None. A watch that ran out of time
+        before this saw nothing of what followed: that is an error, not a None."""
         if self.proc.running:
             inspector("signal", self.event)
             if self.proc.wait(10) is None:
                 self.proc.kill()
+            self.stopped = True
+        elif not self.stopped and self._seen() is None:
+            raise E2EError("the watch ran out of time before it was stopped")
         return self._seen()
 
     def __enter__(self) -> Watch:

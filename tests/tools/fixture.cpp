@@ -3,7 +3,8 @@
 //
 //   fixture [process options] [window options] [--title TEXT [window options]]...
 //
-// Each --title (or --empty-title) opens one visible overlapped window of about 300x200.
+// Each --title (or --empty-title) opens one visible overlapped window of about 300x200;
+// so does a bare argument, titled with it (as a document viewer would be).
 // Window options given before the first title set the default for every window; given
 // after a title they apply to that window only. Without any title one window opens,
 // titled "Kavolt test target".
@@ -24,10 +25,18 @@
 //   --log FILE             append one JSON line per start: pid, command line, argv after the
 //                          program name, current directory (UTF-8); default: env
 //                          KAVOLT_FIXTURE_LOG, or no log
+//   --show-after MS        the windows stay hidden, with messages handled, for MS
+//                          milliseconds: ready for input long before anything shows
+//   --exit-at-once         log the start, then end without a window
+//
+// The environment variable KAVOLT_FIXTURE_OPTIONS holds options read before the command
+// line's, for fixtures that another program starts.
 //
 // WM_CLOSE closes one window (with its owned pop-ups); the program exits with 0 once all
 // its titled windows are closed. Exit code 2 means a bad command line.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +68,8 @@ struct Options {
   bool hangOnQuestion = false;
   DWORD hangSeconds = 120;
   std::wstring logPath;
+  UINT showAfterMs = 0;
+  bool exitAtOnce = false;
 };
 
 int g_openWindows = 0;
@@ -116,13 +127,31 @@ bool ParseInt(const wchar_t* text, long low, long high, int base, long& value) {
   return end != text && *end == L'\0' && value >= low && value <= high;
 }
 
+// The options of KAVOLT_FIXTURE_OPTIONS, then those of the command line.
+std::vector<std::wstring> Arguments(int argc, wchar_t** argv) {
+  std::vector<std::wstring> arguments;
+  if (const wchar_t* extra = _wgetenv(L"KAVOLT_FIXTURE_OPTIONS"); extra != nullptr && *extra) {
+    int count = 0;
+    if (wchar_t** split = ::CommandLineToArgvW(extra, &count)) {
+      arguments.assign(split, split + count);
+      ::LocalFree(split);
+    }
+  }
+  arguments.insert(arguments.end(), argv + 1, argv + argc);
+  return arguments;
+}
+
 // Returns nothing on a bad command line.
-std::optional<Options> Parse(int argc, wchar_t** argv) {
+std::optional<Options> Parse(const std::vector<std::wstring>& args) {
   Options options;
   WindowSpec defaults;
   const auto current = [&]() -> WindowSpec& {
     return options.windows.empty() ? defaults : options.windows.back();
   };
+  const int argc = static_cast<int>(args.size()) + 1;
+  std::vector<const wchar_t*> pointers{L""};
+  for (const std::wstring& arg : args) pointers.push_back(arg.c_str());
+  const wchar_t* const* argv = pointers.data();
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     const auto has = [&](int count) { return i + count < argc; };
@@ -165,6 +194,14 @@ std::optional<Options> Parse(int argc, wchar_t** argv) {
       ++i;
     } else if (arg == L"--log" && has(1)) {
       options.logPath = argv[++i];
+    } else if (arg == L"--show-after" && has(1) && ParseInt(argv[i + 1], 0, 600000, 10, a)) {
+      options.showAfterMs = static_cast<UINT>(a);
+      ++i;
+    } else if (arg == L"--exit-at-once") {
+      options.exitAtOnce = true;
+    } else if (!arg.starts_with(L"--")) {
+      options.windows.push_back(defaults);
+      options.windows.back().title = arg;
     } else {
       return std::nullopt;
     }
@@ -232,7 +269,18 @@ void AddButton(HWND parent, const wchar_t* text) {
                     ::GetModuleHandleW(nullptr), nullptr);
 }
 
-void Open(const WindowSpec& spec, int index) {
+void CALLBACK ShowAll(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM) -> BOOL {
+        if (::GetWindow(window, GW_OWNER) == nullptr) ::ShowWindow(window, SW_SHOWNORMAL);
+        return TRUE;
+      },
+      0);
+}
+
+void Open(const WindowSpec& spec, int index, bool show) {
   Register(spec.className);
   const POINT pos = spec.pos.value_or(POINT{40 + 40 * index, 40 + 30 * index});
   HWND window = ::CreateWindowExW(0, spec.className.c_str(), spec.title.c_str(),
@@ -248,8 +296,10 @@ void Open(const WindowSpec& spec, int index) {
                                  LWA_ALPHA | (spec.colorKey ? LWA_COLORKEY : 0));
   }
   if (spec.childButton) AddButton(window, L"Child button");
-  ::ShowWindow(window, SW_SHOWNORMAL);
-  ::UpdateWindow(window);
+  if (show) {
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::UpdateWindow(window);
+  }
 
   HWND owner = window;
   for (int k = 1; k <= spec.ownedChain; ++k) {
@@ -269,7 +319,7 @@ void Open(const WindowSpec& spec, int index) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const int argc = __argc;
   wchar_t** argv = __wargv;
-  const std::optional<Options> options = Parse(argc, argv);
+  const std::optional<Options> options = Parse(Arguments(argc, argv));
 
   std::wstring logPath;
   if (options && !options->logPath.empty()) {
@@ -279,12 +329,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   AppendLog(logPath, argc, argv);  // also for a bad command line: the start is what counts
   if (!options) return 2;
+  if (options->exitAtOnce) return 0;
 
   Register(kPopupClass);
+  const bool showNow = options->showAfterMs == 0;
   for (size_t i = 0; i < options->windows.size(); ++i) {
-    Open(options->windows[i], static_cast<int>(i));
+    Open(options->windows[i], static_cast<int>(i), showNow);
   }
   if (g_openWindows == 0) return 1;
+  if (!showNow) ::SetTimer(nullptr, 0, options->showAfterMs, ShowAll);
   if (options->hangOnQuestion) {
     g_hangSeconds = options->hangSeconds;
     ::SetTimer(nullptr, 0, 50, HangWhenAsked);

@@ -1,0 +1,230 @@
+"""Command-line mode end to end under Wine: started with items, Kavolt starts each one in
+order (a program directly, a document through the program registered for its type),
+resolves relative items against its own folder, pins each started program's window, and
+ends with exit code 0 without ever showing a window of its own. Items that cannot start
+change nothing, and a second start while Kavolt runs launches nothing."""
+from __future__ import annotations
+
+import json
+import shutil
+from pathlib import Path
+from typing import Iterator
+
+import pytest
+
+import harness as h
+
+CLASSES_KEY = r"HKLM\Software\Classes"  # Wine's HKEY_CLASSES_ROOT (HKCU is not merged in)
+# Message boxes and Wine's crash dialog are #32770 too.
+NO_WINDOW_CLASSES = (*h.KAVOLT_CLASSES, "#32770")
+RUN_TIMEOUT = 120  # every item may wait for a window; two cores shared with other tests
+
+
+class App:
+    """A folder of Kavolt's own, "Kavolt App" (a space and capitals, so that the paths
+    Kavolt builds are quoted and lower-cased), holding kavolt.exe, fixture.exe and the
+    documents; a caller folder with a decoy fixture.exe, used as Kavolt's current
+    directory; and the log that every started fixture appends to."""
+
+    def __init__(self, root: Path):
+        self.dir = root / "Kavolt App"
+        self.exe = h.copy_kavolt(self.dir)
+        self.fixture = self.dir / "fixture.exe"
+        shutil.copy2(h.tool_path("fixture"), self.fixture)
+        (self.dir / "日本語").mkdir()
+        shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
+        for name in ("A Doc.kvt", "Other.KVT", "notes.kvx", r"日本語/資料.kvt"):
+            (self.dir / name).write_text("a document\n", encoding="utf-8")
+        self.caller = root / "caller"
+        self.caller.mkdir()
+        shutil.copy2(h.tool_path("fixture"), self.caller / "fixture.exe")
+        self.log = root / "launched.jsonl"
+        # The registered program of .kvt: the fixture opens a window titled with the
+        # document it is given.
+        self.viewer = f'"{h.winpath(self.fixture)}"'
+        self.env = {"KAVOLT_FIXTURE_LOG": h.winpath(self.log)}
+
+    def path(self, relative: str) -> str:
+        """The lower-cased path Kavolt builds for an item, quoted when it has a space: the
+        whole command line of a program item."""
+        path = f"{h.winpath(self.dir)}\\{relative}".lower()
+        return f'"{path}"' if " " in path else path
+
+    def document(self, relative: str) -> str:
+        """The command line of a .kvt document: the viewer and the document's path."""
+        return f"{self.viewer} {self.path(relative)}"
+
+    def launches(self) -> list[dict]:
+        if not self.log.exists():
+            return []
+        return [json.loads(line) for line in self.log.read_text(encoding="utf-8").splitlines()]
+
+
+def reg(*args: str, check: bool = True) -> None:
+    code, out = h.run_wine("reg", *args, timeout=60)
+    if check and code != 0:
+        raise h.E2EError(f"reg {' '.join(args)} failed with {code}: {out.strip()}")
+
+
+@pytest.fixture
+def app(tmp_path) -> Iterator[App]:
+    """App with .kvt registered to the fixture ("fixture" "%1"); the registration is
+    removed after the test, on failure too."""
+    folder = App(tmp_path)
+    types = {".kvt": ("Kavolt.E2E.Viewed", f'{folder.viewer} "%1"')}
+    try:
+        for extension, (type_name, command) in types.items():
+            reg("add", rf"{CLASSES_KEY}\{extension}", "/ve", "/d", type_name, "/f")
+            reg("add", rf"{CLASSES_KEY}\{type_name}\shell\open\command", "/ve",
+                "/t", "REG_EXPAND_SZ", "/d", command, "/f")
+        yield folder
+    finally:
+        for extension, (type_name, _) in types.items():
+            for key in (extension, type_name):
+                reg("delete", rf"{CLASSES_KEY}\{key}", "/f", check=False)
+
+
+@pytest.fixture
+def bystander(fixture_windows) -> dict:
+    """A window of another program, in the foreground when Kavolt starts: Kavolt must
+    never pin it, whatever happens to its own items."""
+    other = fixture_windows("--title", "Bystander", "--pos", "620", "420")
+    window = other.window()
+    h.inspector("activate", str(window["hwnd"]), check=False)
+    h.wait_until(lambda: h.find_window(title="Bystander", pid=other.win_pid)["foreground"], 15,
+                 "the bystander in the foreground")
+    return window
+
+
+def run_raw(app: App, text: str, env: dict) -> int:
+    """Runs Kavolt from the caller folder with exactly this argument text, through a batch
+    file (wine would quote an argument holding blanks or quotes); its exit code."""
+    assert text.isascii() and not set(text) & set("%^&|<>"), "cmd would change this text"
+    batch = app.caller / "start.bat"
+    batch.write_bytes(f'@"{h.winpath(app.exe)}" {text}\r\n@exit /b %errorlevel%\r\n'.encode())
+    proc = h.WineProcess("cmd", ["/c", h.winpath(batch)], env=h.wine_env(env), cwd=app.caller)
+    code = proc.wait(RUN_TIMEOUT)
+    if code is None:
+        proc.kill()
+        raise h.E2EError(f"Kavolt {text!r} still runs after {RUN_TIMEOUT} s: "
+                         f"{h.describe_desktop()}")
+    return code
+
+
+def run(app: App, kavolt, args: list[str] | str, fixture_options: str = "") -> int:
+    """Runs the copy in app from the caller folder, with separate arguments (a list) or
+    exactly that argument text; its exit code. fixture_options reach every fixture it
+    starts (KAVOLT_FIXTURE_OPTIONS)."""
+    env = app.env | {"KAVOLT_FIXTURE_OPTIONS": fixture_options}
+    if isinstance(args, str):
+        return run_raw(app, args, env)
+    return kavolt(*args, exe=app.exe, cwd=app.caller, env=env).exit_code(RUN_TIMEOUT)
+
+
+def run_without_window(start) -> int:
+    """Runs start() (which returns Kavolt's exit code) while watching that no window of
+    Kavolt, no message box and no crash dialog ever shows."""
+    with h.Watch(*NO_WINDOW_CLASSES, timeout=RUN_TIMEOUT + 60) as watch:
+        code = start()
+        watching = watch.proc.running  # still watching: nothing of the run was missed
+        seen = watch.stop()
+    assert seen is None, f"a window appeared: {h.describe(seen)}"
+    assert watching, "the watch ended before Kavolt did"
+    return code
+
+
+def pinned_fixtures() -> dict[int, list[str]]:
+    """The fixture windows that are topmost, by process id: their titles."""
+    pinned: dict[int, list[str]] = {}
+    for w in h.windows():
+        if w["class"] in h.FIXTURE_CLASSES and w["topmost"]:
+            pinned.setdefault(w["pid"], []).append(w["title"])
+    return pinned
+
+
+def assert_launched(app: App, expected: list[tuple[str, bool]], bystander: dict) -> None:
+    """The fixtures started are exactly the expected command lines, in order, each in
+    Kavolt's folder; those that show a window (the flag) have it pinned, and no other
+    fixture window (the bystander's above all) is topmost."""
+    launches = app.launches()
+    assert [e["command_line"] for e in launches] == [line for line, _ in expected]
+    for entry in launches:
+        assert entry["cwd"].lower() == h.winpath(app.dir).lower(), entry
+    with_window = {e["pid"] for e, (_, shows) in zip(launches, expected) if shows}
+
+    def settled():
+        pinned = pinned_fixtures()
+        return (pinned,) if set(pinned) == with_window else None
+    (pinned,) = h.wait_until(settled, 15, f"exactly the windows of {sorted(with_window)} pinned",
+                          state=lambda: f"pinned: {pinned_fixtures()}; {h.describe_desktop()}")
+    assert bystander["pid"] not in pinned
+    for entry in launches:
+        if entry["pid"] not in with_window:
+            assert not h.find_windows(pid=entry["pid"], among=h.windows(all=True))
+
+
+def test_items_start_in_order_and_each_window_is_pinned(app, kavolt, bystander):
+    args = ["fixture.exe", "A Doc.kvt", "Other.KVT"]
+    assert run_without_window(lambda: run(app, kavolt, args)) == 0
+    # Relative items from Kavolt's folder, not from the caller's (which has a decoy).
+    assert_launched(app, [(app.path("fixture.exe"), True),
+                          (app.document("A Doc.kvt"), True),
+                          (app.document("Other.KVT"), True)], bystander)
+    first, doc, other = app.launches()
+    assert first["argv"] == []
+    # The document's lower-cased path reaches the registered program as one argument.
+    assert doc["argv"] == [app.path("A Doc.kvt").strip('"')]
+    assert other["argv"] == [app.path("Other.KVT").strip('"')]
+    titles = pinned_fixtures()
+    assert titles[doc["pid"]] == doc["argv"] and titles[other["pid"]] == other["argv"]
+
+
+LONG_ITEM = "sub\\..\\" + "a" * (32_000 - len("sub\\..\\") - len(" fixture.exe"))
+
+# id, the arguments (a list: as separate arguments; a text: exactly that argument text),
+# the launches expected: (command line built from App, whether it shows a window), and
+# options for the started fixtures.
+ITEMS = [
+    ("not found", ["missing.exe"], lambda a: [], ""),
+    ("unregistered type", ["notes.kvx"], lambda a: [], ""),
+    ("empty item", "fixture.exe  Other.KVT",
+     lambda a: [(a.path("fixture.exe"), True), (a.document("Other.KVT"), True)], ""),
+    ("empty quotes", ['', "fixture.exe"], lambda a: [(a.path("fixture.exe"), True)], ""),
+    ("lone quote", '"', lambda a: [], ""),
+    ("lone quote last", 'fixture.exe "', lambda a: [(a.path("fixture.exe"), True)], ""),
+    ("32000 characters", [LONG_ITEM, "fixture.exe"],
+     lambda a: [(a.path("fixture.exe"), True)], ""),
+    ("non-ASCII", ["日本語\\fixture.exe", "日本語\\資料.kvt"],
+     lambda a: [(a.path("日本語\\fixture.exe"), True), (a.document("日本語\\資料.kvt"), True)],
+     ""),
+    # A program that ends at once has no window to pin.
+    ("exits at once", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), False)],
+     "--exit-at-once"),
+    # Ready for input long before its window shows: still pinned once it does.
+    ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
+     "--show-after 3000"),
+]
+
+
+@pytest.mark.parametrize("args, expected, fixture_options", [case[1:] for case in ITEMS],
+                         ids=[case[0] for case in ITEMS])
+def test_awkward_items_show_nothing_and_launch_only_what_can_start(app, kavolt, bystander,
+                                                                    args, expected,
+                                                                    fixture_options):
+    assert run_without_window(lambda: run(app, kavolt, args, fixture_options)) == 0
+    assert_launched(app, expected(app), bystander)
+
+
+def test_a_second_start_launches_nothing(app, kavolt):
+    first = kavolt()  # the dist copy, interactive: a copy elsewhere is the same program
+    before = first.main_window()
+    second = kavolt("fixture.exe", "A Doc.kvt", exe=app.exe, cwd=app.caller, env=app.env)
+
+    box = h.wait_for_window("#32770", "二重起動", timeout=30)
+    assert box["pid"] != first.win_pid
+    h.click(*h.child_centre(box, h.child(box, "Button", "OK")))
+    assert second.exit_code(30) == 0
+
+    assert app.launches() == []
+    assert not [w for w in h.windows() if w["class"] in h.FIXTURE_CLASSES]
+    assert first.running and first.main_window()["hwnd"] == before["hwnd"]
