@@ -11,9 +11,9 @@ WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x000100
 WS_EX_DLGMODALFRAME, WS_EX_APPWINDOW = 0x00000001, 0x00040000
 
 
-def px(twips: int) -> int:
-    """Twips to pixels at 96 dpi (15 twips a pixel), to the nearest."""
-    return (twips * 96 + 720) // 1440
+def px(twips: int, dpi: int = 96) -> int:
+    """Twips to pixels (15 twips a pixel at 96 dpi), to the nearest, halves up."""
+    return (twips * dpi + 720) // 1440
 
 
 # name, container, class, text, (left, top, width, height) in twips in the container's
@@ -76,6 +76,29 @@ def test_layout_at_96_dpi(kavolt):
     # Opt(2) selected by the layout arms nothing: no arrow swap, no guide.
     assert k.arrow_changes() == []
     assert h.find_window("KavoltGuideWindow") is None
+
+
+@pytest.fixture
+def dpi_144():
+    """The prefix's system DPI at 144 (150 %) for the programs started meanwhile."""
+    key = r"HKCU\Control Panel\Desktop"
+    h.run_wine("reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    yield
+    h.run_wine("reg", "delete", key, "/v", "LogPixels", "/f")
+
+
+def test_layout_follows_the_dpi(dpi_144, kavolt):
+    k = kavolt()
+    main = steady_main_window(k)
+    client = main["client"]
+    assert (client[2] - client[0], client[3] - client[1]) == (px(2655, 144), px(1140, 144))
+    found = controls(main)
+    for name in ("Opt(0)", "Opt(2)"):
+        r = found[name]["rect"]
+        left, top, width, height = next(row[4] for row in LAYOUT if row[0] == name)
+        assert (r[2] - r[0], r[3] - r[1]) == (px(width, 144), px(height, 144)), name
+    h.screenshot("main_window_144dpi", crop=[main["rect"][0] - 20, main["rect"][1] - 20,
+                                             main["rect"][2] + 20, main["rect"][3] + 20])
 
 
 def test_first_appearance_is_topmost_centred_without_taskbar_button(kavolt):
