@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "toolkit/window_ops.h"
+
 namespace kavolt {
 namespace {
 
@@ -107,13 +109,7 @@ void Control::SetText(std::wstring_view text) {
   ::SetWindowTextW(Handle(), std::wstring(text).c_str());
 }
 
-std::wstring Control::Text() {
-  HWND window = Handle();
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(
-      ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring Control::Text() { return WindowTitle(Handle()); }
 
 void Control::SetVisible(bool visible) {
   HWND window = Handle();

@@ -6,6 +6,7 @@
 
 #include "toolkit/controls.h"
 #include "toolkit/twips.h"
+#include "toolkit/window_ops.h"
 
 namespace kavolt {
 namespace {
@@ -228,13 +229,7 @@ void Form::SetCaption(std::wstring_view caption) {
   ::SetWindowTextW(Handle(), std::wstring(caption).c_str());
 }
 
-std::wstring Form::Caption() {
-  HWND window = Handle();
-  std::wstring caption(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  caption.resize(static_cast<size_t>(
-      ::GetWindowTextW(window, caption.data(), static_cast<int>(caption.size()))));
-  return caption;
-}
+std::wstring Form::Caption() { return WindowTitle(Handle()); }
 
 unsigned Form::Dpi() {
   Handle();

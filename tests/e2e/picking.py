@@ -4,6 +4,8 @@ from __future__ import annotations
 
 from dataclasses import dataclass
 
+import pytest
+
 import harness as h
 
 SET, RELEASE, IDLE = 0, 1, 2
@@ -11,6 +13,17 @@ ASK_SET = "\r\nを最前面に設定。\u3000OK？"
 ASK_RELEASE = "\r\nの最前面設定を解除。\u3000OK？"
 FAIL_SET = "\r\nを最前面に設定できませんでした。"
 FAIL_RELEASE = "\r\nの最前面設定を解除できませんでした。"
+
+# Two target windows clear of Kavolt's window in the middle of the desktop.
+A_POS, B_POS = (20, 20), (20, 450)
+A_POINT, B_POINT = (170, 140), (170, 570)
+
+
+@pytest.fixture
+def targets(fixture_windows) -> h.Fixture:
+    """One fixture program with the windows "Target A" and "Target B"."""
+    return fixture_windows("--title", "Target A", "--pos", *A_POS,
+                           "--title", "Target B", "--pos", *B_POS)
 
 
 @dataclass

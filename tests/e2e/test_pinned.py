@@ -5,14 +5,9 @@ import pytest
 import harness as h
 import picking as p
 
-A_POS, B_POS = (20, 20), (20, 450)
-A_POINT, B_POINT = (170, 140), (170, 570)
+from picking import A_POINT, A_POS, B_POINT
 
-
-@pytest.fixture
-def targets(fixture_windows):
-    return fixture_windows("--title", "Target A", "--pos", *A_POS,
-                           "--title", "Target B", "--pos", *B_POS)
+targets = p.targets
 
 
 def alpha_of(fixture, title: str):

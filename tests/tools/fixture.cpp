@@ -46,7 +46,11 @@
 #include <string>
 #include <vector>
 
+#include "json_text.h"
+
 namespace {
+
+using test_tools::Json;
 
 constexpr wchar_t kDefaultClass[] = L"KavoltTestTarget";
 constexpr wchar_t kPopupClass[] = L"KavoltTestPopup";
@@ -74,34 +78,6 @@ struct Options {
 
 int g_openWindows = 0;
 DWORD g_hangSeconds = 120;
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-  return out;
-}
-
-std::string Json(const std::wstring& text) {
-  std::string out = "\"";
-  for (const char ch : Utf8(text)) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
 
 // One WriteFile on a handle opened for appending: lines of fixtures that start at the
 // same time do not interleave.
