@@ -59,9 +59,13 @@ void FrmFront::OnLoad() {
 
   OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
 #ifdef _MSC_VER
-#pragma warning(suppress : 4996)  // only the platform id is read: NT on every Windows
+#pragma warning(push)
+#pragma warning(disable : 4996)  // deprecated; only the platform id is read, NT on every Windows
 #endif
   ::GetVersionExW(&OsVersion);
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
 
   SetCaption(MainCaption(ProgramVersion()));
 
