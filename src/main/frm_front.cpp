@@ -135,6 +135,8 @@ void FrmFront::ArmPickMode(const wchar_t* cursorFile, const wchar_t* hint) {
 
 void FrmFront::HScroll1Change() {
   HWND pinned = PinnedWindow.Handle;
+  // Making a window layered sends it messages: a hung pinned window would freeze Kavolt.
+  if (pinned != nullptr && !WindowResponds(pinned, kResponseTimeoutMs)) return;
   RememberLayeredState(pinned);
   MakeLayered(pinned);
   SetWindowAlpha(pinned, static_cast<BYTE>(255 - HScroll1.Value()));

@@ -15,8 +15,6 @@ namespace kavolt {
 namespace {
 
 constexpr DWORD kPausePerPassMs = 10;
-// How long a target may take to answer before Kavolt gives up instead of freezing.
-constexpr UINT kResponseTimeoutMs = 1000;
 
 // GetAsyncKeyState reads the physical buttons; the primary one is the right button
 // while the user has swapped them.
@@ -26,15 +24,6 @@ bool PrimaryButtonDown() {
   const bool right = ::GetAsyncKeyState(VK_RBUTTON) < 0;
   const bool rightIsPrimary = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
   return (left && leftIsPrimary) || (right && rightIsPrimary);
-}
-
-// A window whose program does not pump messages would block any call that sends it
-// one (SetWindowPos does); such a target counts as a failure without that call.
-bool Responds(HWND window) {
-  if (::IsHungAppWindow(window)) return false;
-  DWORD_PTR ignored = 0;
-  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kResponseTimeoutMs,
-                               &ignored) != 0;
 }
 
 }  // namespace
@@ -123,7 +112,8 @@ void FrmFront::ConfirmAndApply(PickAction action, HWND target, const std::wstrin
 }
 
 bool FrmFront::Apply(PickAction action, HWND target) {
-  if (!Responds(target)) return false;
+  // A target that does not respond counts as a failure without a call that would block.
+  if (!WindowResponds(target, kResponseTimeoutMs)) return false;
   return SetZOrder(target, action == PickAction::kSet ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE;
 }
 

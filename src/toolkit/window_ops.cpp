@@ -37,6 +37,12 @@ std::wstring WindowTitle(HWND window) {
   }
 }
 
+bool WindowResponds(HWND window, UINT timeoutMs) {
+  if (::IsHungAppWindow(window)) return false;
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
+
 HWND TopLevelAncestor(HWND window) {
   // A bound instead of cycle detection: real chains are a handful of steps long.
   constexpr int kMaxSteps = 1024;

@@ -22,6 +22,11 @@ void SetWindowAlpha(HWND window, BYTE alpha);
 std::wstring WindowClassName(HWND window);
 std::wstring WindowTitle(HWND window);
 
+// Whether the window's program handles messages: not hung, and answering within the
+// timeout. Calls that send a window messages (SetWindowPos, SetWindowLongPtr) block for
+// as long as its program does not pump them.
+bool WindowResponds(HWND window, UINT timeoutMs);
+
 // Climbs through parents and owners of pop-ups (GetParent) to the first window
 // without one. Returns 0 for 0.
 HWND TopLevelAncestor(HWND window);

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_windows.h"
+#include "toolkit/handle.h"
 #include "toolkit/layered_state.h"
 
 namespace kavolt {
@@ -87,6 +89,27 @@ TEST(WindowTexts, EmptyForNoWindow) {
   HWND gone = TestWindow(L"gone").get();
   EXPECT_EQ(WindowTitle(gone), L"");
   EXPECT_EQ(WindowClassName(gone), L"");
+}
+
+TEST(WindowResponds, OnlyWhileItsThreadPumpsMessages) {
+  EXPECT_FALSE(WindowResponds(nullptr, 100));
+  const UniqueHandle created(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HWND window = nullptr;
+  // A thread that makes a window, then stops pumping messages until released.
+  std::thread stuck([&] {
+    TestWindow own(L"stops pumping");
+    window = own.get();
+    SetEvent(created.get());
+    WaitForSingleObject(release.get(), INFINITE);
+  });
+  WaitForSingleObject(created.get(), INFINITE);
+  EXPECT_FALSE(WindowResponds(window, 200));
+  SetEvent(release.get());
+  stuck.join();
+
+  TestWindow pumping(L"pumping");
+  EXPECT_TRUE(WindowResponds(pumping.get(), 200));
 }
 
 TEST(TopLevelAncestor, ClimbsParentsAndOwnersOfPopups) {
