@@ -4,9 +4,9 @@
 //
 //   pickbench PICKS [TIMEOUT_S]
 //
-// Prints {"ready":true} when it watches, then one JSON line per pick:
-// {"latency_ms":...}. The presses that open no question (a click on an option) are
-// simply superseded by the next press.
+// Prints {"ready":N} when it watches for pick N (the caller makes the pick after that),
+// then {"latency_ms":...} for it. The presses that open no question (a click on an
+// option) are simply superseded by the next press.
 #include <windows.h>
 
 #include <timeapi.h>
@@ -45,21 +45,26 @@ int wmain(int argc, wchar_t** argv) {
   ::QueryPerformanceFrequency(&frequency);
   ::timeBeginPeriod(1);
 
-  std::printf("{\"ready\":true}\n");
-  std::fflush(stdout);
   for (int pick = 0; pick < picks; ++pick) {
     LARGE_INTEGER pressed{};
     bool wasDown = PrimaryDown();
-    while (!QuestionVisible()) {
+    std::printf("{\"ready\":%d}\n", pick + 1);
+    std::fflush(stdout);
+    // The button is sampled before the window in every round, so a press is never
+    // missed because the question came up within one round.
+    for (;;) {
       const bool down = PrimaryDown();
       if (down && !wasDown) ::QueryPerformanceCounter(&pressed);
       wasDown = down;
+      if (QuestionVisible()) break;
       if (::GetTickCount64() > deadline) return 1;
       ::Sleep(1);
     }
     LARGE_INTEGER shown{};
     ::QueryPerformanceCounter(&shown);
-    std::printf("{\"latency_ms\":%.2f}\n", pressed.QuadPart ? Milliseconds(pressed, shown, frequency) : -1.0);
+    // -1: the press was not seen (the probe was not scheduled while it happened).
+    std::printf("{\"latency_ms\":%.2f}\n",
+                pressed.QuadPart ? Milliseconds(pressed, shown, frequency) : -1.0);
     std::fflush(stdout);
     while (QuestionVisible()) {
       if (::GetTickCount64() > deadline) return 1;
