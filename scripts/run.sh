@@ -32,7 +32,10 @@ if [ $headless = 1 ] && [ $# -eq 0 ]; then
     xwininfo -root -tree -display "$DISPLAY" 2>/dev/null | grep -q '最前面 ' && break
     sleep 0.1
   done
-  sleep 0.5  # let the window finish painting before the picture is taken
+  # The virtual display's pointer starts in the middle, on the options: park it aside so
+  # that no tooltip covers the picture, and let the window finish painting.
+  xdotool mousemove 1000 740 2>/dev/null || true
+  sleep 1
   mkdir -p build/windows/screenshots
   shot=build/windows/screenshots/run.png
   import -window root -display "$DISPLAY" "$shot"
