@@ -25,7 +25,7 @@ std::optional<std::wstring> ReadDefaultText(const std::wstring& subkey) {
                      &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
-  value.resize(value.find(L'\0') == std::wstring::npos ? value.size() : value.find(L'\0'));
+  value.resize(std::wstring_view(value.c_str()).size());  // up to the terminating NUL
   return value;
 }
 

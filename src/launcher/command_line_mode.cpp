@@ -1,10 +1,8 @@
 #include "launcher/command_line_mode.h"
 
 #include <optional>
-#include <vector>
 
 #include "launcher/associations.h"
-#include "launcher/path_rules.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/cursor_swap.h"
@@ -88,8 +86,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
 
-  HWND window = WaitUntilRunning(process.get(), started.dwProcessId,
-                                 std::chrono::duration_cast<std::chrono::milliseconds>(kLaunchTimeout));
+  HWND window = WaitUntilRunning(process.get(), started.dwProcessId, kLaunchTimeout);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
   return {started.dwProcessId, window};

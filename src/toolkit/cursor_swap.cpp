@@ -1,5 +1,7 @@
 #include "toolkit/cursor_swap.h"
 
+#include <atomic>
+
 #include "toolkit/handle.h"
 
 namespace kavolt {
@@ -7,8 +9,9 @@ namespace {
 
 CursorCalls calls = RealCursorCalls();
 HCURSOR savedArrow = nullptr;
-// Set while the system arrow is a cursor that Kavolt loaded from a file.
-volatile bool arrowSwapped = false;
+// Set while the system arrow is a cursor that Kavolt loaded from a file. Atomic: the
+// crash guard reads it on whichever thread crashed.
+std::atomic<bool> arrowSwapped = false;
 
 // Lets a person (and the tests) follow the system-arrow changes in a debugger's log.
 void Trace(std::wstring_view what) {
