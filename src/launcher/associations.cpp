@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "launcher/text_rules.h"
+#include "toolkit/cursor_swap.h"
 
 namespace kavolt {
 namespace {
@@ -56,6 +57,11 @@ std::wstring ReplaceUnsetSystemRoot(std::wstring text) {
   return text;
 }
 
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
 std::wstring SpecialFolderPath(int folder) {
@@ -64,7 +70,50 @@ std::wstring SpecialFolderPath(int folder) {
   return path;
 }
 
-std::wstring AssociatedProgram(std::wstring_view extension) {
+std::vector<std::wstring> ProgramSearchFolders() {
+  std::vector<std::wstring> folders;
+  wchar_t folder[MAX_PATH] = {};
+  const UINT system = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (system > 0 && system < MAX_PATH) folders.emplace_back(folder);
+  const UINT windows = ::GetWindowsDirectoryW(folder, MAX_PATH);
+  if (windows > 0 && windows < MAX_PATH) folders.emplace_back(folder);
+
+  // Where a planted program would lie: Kavolt's folder (Downloads, often) and the
+  // folder it was started from.
+  const auto withoutTrailingSeparator = [](std::wstring folderPath) {
+    while (folderPath.size() > 2 && folderPath.back() == L'\\') folderPath.pop_back();
+    return folderPath;
+  };
+  std::vector<std::wstring> excluded{withoutTrailingSeparator(ExecutableFolder())};
+  const DWORD current = ::GetCurrentDirectoryW(0, nullptr);
+  if (current > 0) {
+    std::wstring text(current, L'\0');
+    text.resize(::GetCurrentDirectoryW(current, text.data()));
+    excluded.push_back(withoutTrailingSeparator(std::move(text)));
+  }
+  const auto isExcluded = [&excluded](const std::wstring& candidate) {
+    for (const std::wstring& other : excluded) {
+      if (::CompareStringOrdinal(candidate.c_str(), -1, other.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        return true;
+      }
+    }
+    return false;
+  };
+
+  const DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size > 0) {
+    std::wstring path(size, L'\0');
+    path.resize(::GetEnvironmentVariableW(L"PATH", path.data(), size));
+    for (std::wstring& entry : SearchPathFolders(path)) {
+      if (!isExcluded(entry)) folders.push_back(std::move(entry));
+    }
+  }
+  return folders;
+}
+
+Association AssociatedProgram(std::wstring_view extension) {
+  // An empty extension would name the default value of HKEY_CLASSES_ROOT itself.
+  if (extension.empty()) return {};
   // Only a missing or non-text type ends the lookup early; a missing verb or command
   // merely leaves its value empty.
   const std::optional<std::wstring> type = ReadDefaultText(std::wstring(extension));
@@ -74,11 +123,16 @@ std::wstring AssociatedProgram(std::wstring_view extension) {
   const std::wstring verb = ReadDefaultText(shell).value_or(L"");
   const std::wstring commandKey = shell + L"\\" + (verb.empty() ? L"open" : verb) + L"\\command";
   const std::wstring command = ReadDefaultText(commandKey).value_or(L"");
+  if (Trim(command).empty()) return {};
+  if (IsDocumentItself(command)) return {Association::Kind::kDocumentItself, {}};
 
-  std::wstring program = ReplaceUnsetSystemRoot(ExpandEnvironment(FirstToken(command)));
-  // A command that is the document itself ("%1" %*): the item is a program.
-  if (program == L"\"%1\"") program.clear();
-  return program;
+  // Expanded whole, before the program is cut out: "%ProgramFiles%\App\app.exe" holds
+  // a blank only once expanded.
+  const std::wstring expanded = ReplaceUnsetSystemRoot(ExpandEnvironment(command));
+  const ProgramQuestions questions{IsFile, ProgramSearchFolders()};
+  std::optional<RegisteredCommand> split = SplitRegisteredCommand(expanded, questions);
+  if (!split) return {Association::Kind::kNoProgram, {}};
+  return {Association::Kind::kProgram, std::move(*split)};
 }
 
 }  // namespace kavolt

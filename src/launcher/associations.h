@@ -1,8 +1,11 @@
-// The program registered for a file type, read from HKEY_CLASSES_ROOT.
+// What HKEY_CLASSES_ROOT registers for a file type: the command that opens its
+// documents, with the program in it found.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "launcher/command_rules.h"
 
 namespace kavolt {
 
@@ -10,9 +13,26 @@ namespace kavolt {
 // platform has none.
 std::wstring SpecialFolderPath(int folder);
 
-// The program part of the command of the type's default verb (or of "open" when the
-// type names none), with its environment variables expanded; empty when the type is
-// not registered, names no command, or the command is the document itself ("%1").
-std::wstring AssociatedProgram(std::wstring_view extension);
+struct Association {
+  enum class Kind {
+    kNone,            // no registered command: only a program may start as itself
+    kDocumentItself,  // the command starts the document ("%1" %*): it is a program
+    kProgram,         // opened with command
+    kNoProgram,       // a command whose program cannot be found: nothing may start
+  };
+  Kind kind = Kind::kNone;
+  RegisteredCommand command;  // kProgram only
+};
+
+// The command of the type's default verb (or of "open" when the type names none),
+// its environment variables expanded, its program looked for in the system's folders
+// and PATH only, never in Kavolt's folder or the current one. An empty extension
+// reads nothing.
+Association AssociatedProgram(std::wstring_view extension);
+
+// The folders a bare program name of a registered command is looked for in: the
+// system folder, the Windows folder, then PATH's fully qualified entries, less
+// Kavolt's own folder and the current one.
+std::vector<std::wstring> ProgramSearchFolders();
 
 }  // namespace kavolt

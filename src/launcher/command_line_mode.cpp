@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "launcher/associations.h"
+#include "launcher/command_rules.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/cursor_swap.h"
@@ -20,10 +21,11 @@ std::wstring LowerCase(std::wstring text) {
   return text;
 }
 
-std::wstring QuotedWhenSpaced(const std::wstring& text) {
-  if (!text.empty() && text.front() == L'"') return text;
-  if (text.find(L' ') == std::wstring::npos) return text;
-  return L"\"" + text + L"\"";
+// The input method's own windows: hidden on Windows, but Wine shows its "Default IME"
+// window, and it can appear before the program's window does.
+bool IsImeWindow(HWND window) {
+  const std::wstring className = WindowClassName(window);
+  return className == L"IME" || className == L"MSCTFIME UI";
 }
 
 struct WindowSearch {
@@ -40,7 +42,7 @@ HWND VisibleWindowOf(DWORD processId) {
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
         if (owner != wanted->processId || !::IsWindowVisible(window) ||
-            ::GetWindow(window, GW_OWNER) != nullptr) {
+            ::GetWindow(window, GW_OWNER) != nullptr || IsImeWindow(window)) {
           return TRUE;
         }
         wanted->found = window;
@@ -50,27 +52,54 @@ HWND VisibleWindowOf(DWORD processId) {
   return search.found;
 }
 
+// What to start for one resolved path: the program file and the command line.
+struct StartCommand {
+  std::wstring application;
+  std::wstring commandLine;
+};
+
+std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& documentArgument) {
+  // ResolvePath quotes a spaced path; the file itself is what lies inside.
+  std::wstring file(WithoutEnclosingQuotes(path));
+  // Anything but a full path (an opening quote without a closing one comes back as
+  // given) would be looked for on PATH. No file name holds a quote either.
+  if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos) return std::nullopt;
+
+  const std::optional<std::wstring> extension = FileExtension(path);
+  if (!extension) return std::nullopt;
+  const Association association = AssociatedProgram(*extension);
+  switch (association.kind) {
+    case Association::Kind::kProgram:
+      documentArgument = QuotedForCommandLine(file);
+      return StartCommand{association.command.program,
+                          DocumentCommandLine(association.command, file)};
+    case Association::Kind::kNoProgram:
+      return std::nullopt;
+    case Association::Kind::kNone:
+      // Never run a document as a program: a renamed program stays a document. A name
+      // without a type means "<name>.exe", as CreateProcess would read it.
+      if (extension->empty()) {
+        file += L".exe";
+      } else if (!IsProgramExtension(*extension)) {
+        return std::nullopt;
+      }
+      break;
+    case Association::Kind::kDocumentItself:
+      break;
+  }
+  std::wstring commandLine = QuotedForCommandLine(file);
+  if (!documentArgument.empty()) commandLine += L" " + documentArgument;
+  return StartCommand{std::move(file), std::move(commandLine)};
+}
+
 LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
 
   const std::wstring appDir = ExecutableFolder();
   const std::optional<std::wstring> resolved = ResolvePath(item, appDir, WindowsPathQuestions());
   if (!resolved) return {};
-  const std::wstring path = LowerCase(*resolved);
-
-  const std::optional<std::wstring> extension = FileExtension(path);
-  if (!extension) return {};
-  const std::wstring registered = AssociatedProgram(*extension);
-
-  std::wstring program;
-  if (!registered.empty()) {
-    documentArgument = QuotedWhenSpaced(path);
-    program = registered;
-  } else {
-    program = QuotedWhenSpaced(path);
-  }
-  std::wstring commandLine = Trim(program);
-  if (!documentArgument.empty()) commandLine += L" " + documentArgument;
+  std::optional<StartCommand> start = CommandFor(LowerCase(*resolved), documentArgument);
+  if (!start) return {};
 
   ::SetCurrentDirectoryW(appDir.c_str());
 
@@ -79,8 +108,9 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        appDir.c_str(), &startup, &started)) {
+  // The program by its full path: CreateProcess searches no folder for it.
+  if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
+                        FALSE, 0, nullptr, appDir.c_str(), &startup, &started)) {
     return {};
   }
   const UniqueHandle process(started.hProcess);

@@ -1,5 +1,7 @@
 #include "launcher/path_rules.h"
 
+#include "launcher/command_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -155,6 +157,96 @@ TEST(ResolvePath, KeepsLongPathsWhole) {
   EXPECT_EQ(ResolvePath(absolute, L"C:\\Tools", questions), absolute);
   EXPECT_EQ(ResolvePath(absolute + L"\\..\\y.txt", L"C:\\Tools", questions),
             L"D" + base.substr(1) + L"\\y.txt");
+}
+
+// ---- Registered commands --------------------------------------------------------
+
+ProgramQuestions ProgramsIn(std::set<std::wstring> files) {
+  return {[files](const std::wstring& path) { return files.contains(path); },
+          {L"C:\\WINDOWS\\system32", L"C:\\WINDOWS", L"D:\\bin"}};
+}
+
+TEST(SplitRegisteredCommand, FindsOnlyTheProgramTheCommandMeans) {
+  const ProgramQuestions platform = ProgramsIn({
+      L"C:\\Program.exe", L"C:\\My.exe", L"C:\\Program Files\\App\\app.exe",
+      L"C:\\Program Files\\App\\app.exe x", L"C:\\WINDOWS\\regedit.exe",
+      L"C:\\WINDOWS\\system32\\rundll32.exe", L"D:\\bin\\tool.com", L"D:\\bin\\plain",
+      L"C:\\My App\\my app.exe"});
+  const struct {
+    const wchar_t* command;
+    std::optional<RegisteredCommand> split;
+  } cases[] = {
+      {L"\"C:\\Program Files\\App\\app.exe\" \"%1\"",
+       RegisteredCommand{L"C:\\Program Files\\App\\app.exe", L" \"%1\""}},
+      // Unquoted: the shortest prefix that is a file, exactly as written ("C:\Program" is
+      // never tried as "C:\Program.exe").
+      {L"  C:\\Program Files\\App\\app.exe x %1 ",
+       RegisteredCommand{L"C:\\Program Files\\App\\app.exe", L" x %1"}},
+      {L"C:\\My App\\my app.exe  /s", RegisteredCommand{L"C:\\My App\\my app.exe", L"  /s"}},
+      {L"C:\\My App\\my app.exe", RegisteredCommand{L"C:\\My App\\my app.exe", L""}},
+      {L"C:\\My  App\\my app.exe", std::nullopt},
+      // Bare names from the search folders, in order; ".exe" only for a name without type.
+      {L"regedit.exe \"%1\"", RegisteredCommand{L"C:\\WINDOWS\\regedit.exe", L" \"%1\""}},
+      {L"rundll32 ieframe.dll,OpenURL %l",
+       RegisteredCommand{L"C:\\WINDOWS\\system32\\rundll32.exe", L" ieframe.dll,OpenURL %l"}},
+      {L"\"tool.com\"%1", RegisteredCommand{L"D:\\bin\\tool.com", L"%1"}},
+      {L"plain", RegisteredCommand{L"D:\\bin\\plain", L""}},
+      {L"missing.exe %1", std::nullopt},
+      {L"tool %1", std::nullopt},
+      // Relative, drive-relative and unfinished programs are never guessed at.
+      {L"bin\\tool.com %1", std::nullopt},
+      {L"\\Program %1", std::nullopt},
+      {L"C:Program %1", std::nullopt},
+      {L"\"C:\\Program Files\\App\\app.exe %1", std::nullopt},
+      {L"C:\\Program\"x %1", std::nullopt},
+      {L"%1", std::nullopt},
+      {L"\"\" %1", std::nullopt},
+      {L"   ", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const std::optional<RegisteredCommand> split = SplitRegisteredCommand(c.command, platform);
+    ASSERT_EQ(split.has_value(), c.split.has_value()) << testing::PrintToString(std::wstring(c.command));
+    if (!split) continue;
+    EXPECT_EQ(split->program, c.split->program) << testing::PrintToString(std::wstring(c.command));
+    EXPECT_EQ(split->arguments, c.split->arguments) << testing::PrintToString(std::wstring(c.command));
+  }
+}
+
+TEST(DocumentCommandLine, PutsTheQuotedDocumentInItsPlaceholders) {
+  const struct {
+    const wchar_t* arguments;
+    const wchar_t* document;
+    const wchar_t* line;
+  } cases[] = {
+      {L" \"%1\"", L"c:\\in\\a&b.kvt", L"\"C:\\p.exe\" \"c:\\in\\a&b.kvt\""},
+      {L" /open --mode=view \"%1\"", L"c:\\x.kvt", L"\"C:\\p.exe\" /open --mode=view \"c:\\x.kvt\""},
+      {L" %1 /s", L"c:\\x.kvt", L"\"C:\\p.exe\" \"c:\\x.kvt\" /s"},
+      {L" ieframe.dll,OpenURL %l", L"c:\\evil.dll,run.url",
+       L"\"C:\\p.exe\" ieframe.dll,OpenURL \"c:\\evil.dll,run.url\""},
+      {L" \"/file=%L\" %*", L"c:\\a b.kvt", L"\"C:\\p.exe\" \"/file=c:\\a b.kvt\" "},
+      {L" %1 %2 %9 %1", L"c:\\x.kvt", L"\"C:\\p.exe\" \"c:\\x.kvt\"   \"c:\\x.kvt\""},
+      {L" 100% %d %", L"c:\\x.kvt", L"\"C:\\p.exe\" 100% %d % c:\\x.kvt"},
+      // No placeholder: the document goes last, quoted when cmd.exe could misread it.
+      {L"", L"c:\\x.kvt", L"\"C:\\p.exe\" c:\\x.kvt"},
+      {L" /s", L"c:\\a b.kvt", L"\"C:\\p.exe\" /s \"c:\\a b.kvt\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DocumentCommandLine({L"C:\\p.exe", c.arguments}, c.document), c.line)
+        << testing::PrintToString(std::wstring(c.arguments));
+  }
+  for (const wchar_t* special : {L" ", L"&", L"|", L"<", L">", L"^", L"(", L")", L"%", L"!", L",",
+                                 L";", L"="}) {
+    const std::wstring name = std::wstring(L"c:\\a") + special + L"b.kvt";
+    EXPECT_EQ(QuotedForCommandLine(name), L"\"" + name + L"\"") << name;
+  }
+  EXPECT_EQ(QuotedForCommandLine(L"c:\\日本語\\a-b_c+d.kvt"), L"c:\\日本語\\a-b_c+d.kvt");
+}
+
+TEST(SearchPathFolders, KeepsOnlyFullyQualifiedFolders) {
+  EXPECT_EQ(SearchPathFolders(L"C:\\a;;.; bin ;\"C:\\Program Files\\x\\\";C:;C:\\;\\\\s\\h\\;D:\\b\\\\"),
+            (std::vector<std::wstring>{L"C:\\a", L"C:\\Program Files\\x", L"C:",
+                                       L"\\\\s\\h", L"D:\\b"}));
+  EXPECT_EQ(SearchPathFolders(L""), std::vector<std::wstring>{});
 }
 
 }  // namespace

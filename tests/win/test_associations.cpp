@@ -2,11 +2,15 @@
 #include "launcher/associations.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
 
+#include "toolkit/cursor_swap.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {
@@ -56,51 +60,111 @@ class Associations : public ::testing::Test {
   std::vector<std::wstring> written_;
 };
 
-TEST_F(Associations, TheProgramPartOfTheOpenCommand) {
+// An empty file at the path, its folders created; removed with the test's folder.
+void Touch(const std::wstring& path) {
+  SHCreateDirectoryExW(nullptr, path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+}
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[4096] = {};
+  GetEnvironmentVariableW(name, value, 4096);
+  return value;
+}
+
+using Kind = Association::Kind;
+
+TEST_F(Associations, TheProgramOfTheOpenCommandIsFoundWhereItLies) {
   const std::wstring windows = SpecialFolderPath(CSIDL_WINDOWS);
   ASSERT_FALSE(windows.empty());
-  wchar_t programFiles[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH);
+  const std::wstring system = windows + L"\\system32";
+  // Decoys where a careless search would look first: "...\Kavolt.exe" before the
+  // unquoted "...\Kavolt Test\...", and bare names in Kavolt's (the test's) folder and
+  // in the current one.
+  const std::wstring scratch = Environment(L"TEMP") + L"\\Kavolt Assoc";
+  const std::wstring spaced = scratch + L"\\Kavolt Test\\App Dir\\app.exe";
+  const std::wstring onPath = scratch + L"\\bin\\kvbare.exe";
+  for (const std::wstring& file :
+       {spaced, onPath, scratch + L"\\Kavolt.exe", scratch + L"\\cwd\\kvbare.exe",
+        ExecutableFolder() + L"\\kvbare.exe", ExecutableFolder() + L"\\kvlocal.exe"}) {
+    Touch(file);
+  }
+  const std::wstring path = Environment(L"PATH");
+  SetEnvironmentVariableW(L"PATH", (scratch + L"\\bin;" + ExecutableFolder() + L";.;" + path).c_str());
+  SetEnvironmentVariableW(L"KAVOLT_TEST_DIR", scratch.c_str());
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW((scratch + L"\\cwd").c_str());
 
   const struct {
     const wchar_t* extension;
-    const wchar_t* command;
+    std::wstring command;
     DWORD commandType;
-    std::wstring expected;
+    Kind kind;
+    std::wstring program;
+    std::wstring arguments;
   } cases[] = {
-      {L".kvt1", L"%SystemRoot%\\system32\\NOTEPAD.EXE %1", REG_EXPAND_SZ,
-       windows + L"\\system32\\NOTEPAD.EXE"},
-      {L".kvt2", L"%windir%\\notepad.exe \"%1\"", REG_EXPAND_SZ, windows + L"\\notepad.exe"},
-      {L".kvt3", L"%systemroot%\\x.exe %1", REG_SZ, windows + L"\\x.exe"},
-      {L".kvt4", L"\"%ProgramFiles%\\App Dir\\app.exe\" \"%1\"", REG_EXPAND_SZ,
-       std::wstring(L"\"") + programFiles + L"\\App Dir\\app.exe\""},
-      {L".kvt5", L"\"C:\\Program Files\\App\\app.exe\" \"%1\"", REG_SZ,
-       L"\"C:\\Program Files\\App\\app.exe\""},
-      {L".kvt6", L"\"%1\" %*", REG_SZ, L""},
-      {L".kvt7", L"%1", REG_SZ, L"%1"},
-      {L".kvt8", L"  spaced.exe  /x", REG_SZ, L"spaced.exe"},
+      {L".kvt1", L"%SystemRoot%\\system32\\NOTEPAD.EXE %1", REG_EXPAND_SZ, Kind::kProgram,
+       system + L"\\NOTEPAD.EXE", L" %1"},
+      {L".kvt2", L"%systemroot%\\system32\\notepad.exe /p \"%1\"", REG_SZ, Kind::kProgram,
+       system + L"\\notepad.exe", L" /p \"%1\""},
+      // Unquoted and spaced once expanded: the shortest prefix that is a file.
+      {L".kvt3", L"%KAVOLT_TEST_DIR%\\Kavolt Test\\App Dir\\app.exe \"%1\" /s", REG_EXPAND_SZ,
+       Kind::kProgram, spaced, L" \"%1\" /s"},
+      {L".kvt4", L"\"" + spaced + L"\"\"%1\"", REG_SZ, Kind::kProgram, spaced, L"\"%1\""},
+      // Bare names: the system's folders and PATH, never Kavolt's folder or the current one.
+      {L".kvt5", L"regedit.exe \"%1\"", REG_SZ, Kind::kProgram, windows + L"\\regedit.exe",
+       L" \"%1\""},
+      {L".kvt6", L"rundll32 shell32.dll,Control_RunDLL %l", REG_SZ, Kind::kProgram,
+       system + L"\\rundll32.exe", L" shell32.dll,Control_RunDLL %l"},
+      {L".kvt7", L"kvbare.exe %1", REG_SZ, Kind::kProgram, onPath, L" %1"},
+      {L".kvt8", L"kvlocal.exe %1", REG_SZ, Kind::kNoProgram, L"", L""},
+      {L".kvt9", L"\"%1\" %*", REG_SZ, Kind::kDocumentItself, L"", L""},
+      {L".kvta", L"%1", REG_SZ, Kind::kNoProgram, L"", L""},
+      {L".kvtb", L"app.exe\\..\\x.exe %1", REG_SZ, Kind::kNoProgram, L"", L""},
+      {L".kvtc", L"\"" + scratch + L"\\missing.exe\" %1", REG_SZ, Kind::kNoProgram, L"", L""},
+      {L".kvtd", L"  ", REG_SZ, Kind::kNone, L"", L""},
   };
   for (const auto& c : cases) {
     const std::wstring type = std::wstring(L"Kavolt.Test") + c.extension;
     Write(c.extension, type);
     Write(type + L"\\shell\\open\\command", c.command, c.commandType);
-    EXPECT_EQ(AssociatedProgram(c.extension), c.expected) << c.command;
+    const Association found = AssociatedProgram(c.extension);
+    EXPECT_EQ(found.kind, c.kind) << c.command;
+    EXPECT_EQ(CompareStringOrdinal(found.command.program.c_str(), -1, c.program.c_str(), -1, TRUE),
+              CSTR_EQUAL)
+        << c.command << " -> " << found.command.program;
+    EXPECT_EQ(found.command.arguments, c.arguments) << c.command;
   }
+
+  SetCurrentDirectoryW(current);
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+  for (const wchar_t* planted : {L"\\kvbare.exe", L"\\kvlocal.exe"}) {
+    DeleteFileW((ExecutableFolder() + planted).c_str());
+  }
+  SHFILEOPSTRUCTW remove{};
+  const std::wstring from = scratch + L'\0';
+  remove.wFunc = FO_DELETE;
+  remove.pFrom = from.c_str();
+  remove.fFlags = FOF_NO_UI;
+  SHFileOperationW(&remove);
 }
 
 TEST_F(Associations, TheDefaultVerbDecidesWithoutFallingBackToOpen) {
   Register(L".kvtedit", L"Kavolt.Test.Edit", L"open.exe %1");
   Write(L"Kavolt.Test.Edit\\shell", L"edit");
-  Write(L"Kavolt.Test.Edit\\shell\\edit\\command", L"\"C:\\Tools\\editor.exe\" \"%1\"");
-  EXPECT_EQ(AssociatedProgram(L".kvtedit"), L"\"C:\\Tools\\editor.exe\"");
+  const std::wstring editor = SpecialFolderPath(CSIDL_WINDOWS) + L"\\regedit.exe";
+  Write(L"Kavolt.Test.Edit\\shell\\edit\\command", L"\"" + editor + L"\" \"%1\"");
+  EXPECT_EQ(AssociatedProgram(L".kvtedit").command.program, editor);
 
   Register(L".kvtnoedit", L"Kavolt.Test.NoEdit", L"open.exe %1");
   Write(L"Kavolt.Test.NoEdit\\shell", L"edit");
-  EXPECT_EQ(AssociatedProgram(L".kvtnoedit"), L"") << "a verb without a command gives nothing";
+  EXPECT_EQ(AssociatedProgram(L".kvtnoedit").kind, Kind::kNone)
+      << "a verb without a command gives nothing";
 
-  Register(L".kvtemptyverb", L"Kavolt.Test.EmptyVerb", L"open.exe %1");
+  Register(L".kvtemptyverb", L"Kavolt.Test.EmptyVerb", L"notepad.exe %1");
   Write(L"Kavolt.Test.EmptyVerb\\shell", L"");
-  EXPECT_EQ(AssociatedProgram(L".kvtemptyverb"), L"open.exe");
+  EXPECT_EQ(AssociatedProgram(L".kvtemptyverb").command.arguments, L" %1");
 }
 
 TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
@@ -111,7 +175,7 @@ TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
   const wchar_t* extensions[] = {L".kvt-not-registered", L".kvtnumber", L".kvtnotype",
                                  L".kvtnocommand", L""};
   for (const wchar_t* extension : extensions) {
-    EXPECT_EQ(AssociatedProgram(extension), L"") << "extension '" << extension << "'";
+    EXPECT_EQ(AssociatedProgram(extension).kind, Kind::kNone) << "extension '" << extension << "'";
   }
 }
 

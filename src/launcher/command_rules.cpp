@@ -1,0 +1,161 @@
+#include "launcher/command_rules.h"
+
+#include <algorithm>
+
+#include "launcher/text_rules.h"
+
+namespace kavolt {
+namespace {
+
+constexpr wchar_t kQuote = L'"';
+constexpr wchar_t kSpace = L' ';
+
+bool IsBareName(std::wstring_view name) {
+  return name.find_first_of(L"\\/:") == std::wstring_view::npos;
+}
+
+std::wstring Quoted(std::wstring_view text) {
+  std::wstring quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += kQuote;
+  quoted += text;
+  quoted += kQuote;
+  return quoted;
+}
+
+std::optional<std::wstring> FindBareName(const std::wstring& name,
+                                         const ProgramQuestions& platform) {
+  if (name.empty() || name == L"." || name == L"..") return std::nullopt;
+  const std::optional<std::wstring> extension = FileExtension(name);
+  const bool addExe = extension && extension->empty();
+  for (const std::wstring& folder : platform.searchFolders) {
+    std::wstring candidate = folder + L'\\' + name;
+    if (platform.isFile(candidate)) return candidate;
+    if (addExe && platform.isFile(candidate += L".exe")) return candidate;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::wstring> FindProgram(const std::wstring& name,
+                                        const ProgramQuestions& platform) {
+  if (IsBareName(name)) return FindBareName(name, platform);
+  if (IsFullyQualified(name) && platform.isFile(name)) return name;
+  return std::nullopt;
+}
+
+enum class Placeholder { kNone, kDocument, kDropped };
+
+Placeholder PlaceholderAt(std::wstring_view text, size_t at) {
+  if (text[at] != L'%' || at + 1 >= text.size()) return Placeholder::kNone;
+  const wchar_t next = text[at + 1];
+  if (next == L'1' || next == L'L' || next == L'l') return Placeholder::kDocument;
+  if (next == L'*' || (next >= L'2' && next <= L'9')) return Placeholder::kDropped;
+  return Placeholder::kNone;
+}
+
+}  // namespace
+
+bool IsFullyQualified(std::wstring_view path) {
+  return path.starts_with(L"\\\\") || (path.size() >= 3 && path[1] == L':' && path[2] == L'\\');
+}
+
+bool NeedsQuotes(std::wstring_view text) {
+  return text.find_first_of(L" &|<>^()%!,;=") != std::wstring_view::npos;
+}
+
+std::wstring QuotedForCommandLine(std::wstring_view text) {
+  return NeedsQuotes(text) ? Quoted(text) : std::wstring(text);
+}
+
+std::wstring_view WithoutEnclosingQuotes(std::wstring_view text) {
+  if (text.size() >= 2 && text.front() == kQuote && text.back() == kQuote) {
+    return text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+bool IsProgramExtension(std::wstring_view extension) {
+  return extension == L".exe" || extension == L".com";
+}
+
+bool IsDocumentItself(std::wstring_view command) { return FirstToken(command) == L"\"%1\""; }
+
+std::vector<std::wstring> SearchPathFolders(std::wstring_view pathVariable) {
+  std::vector<std::wstring> folders;
+  for (size_t start = 0; start <= pathVariable.size();) {
+    size_t end = std::min(pathVariable.find(L';', start), pathVariable.size());
+    std::wstring entry(WithoutEnclosingQuotes(Trim(pathVariable.substr(start, end - start))));
+    start = end + 1;
+    // "C:" alone, "." or "bin" would be relative to some current folder.
+    if (!IsFullyQualified(entry)) continue;
+    while (entry.size() > 2 && entry.back() == L'\\') entry.pop_back();
+    folders.push_back(std::move(entry));
+  }
+  return folders;
+}
+
+std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view command,
+                                                        const ProgramQuestions& platform) {
+  const std::wstring trimmed = Trim(command);
+  if (trimmed.empty()) return std::nullopt;
+
+  if (trimmed.front() == kQuote) {
+    const size_t closing = trimmed.find(kQuote, 1);
+    if (closing == std::wstring::npos) return std::nullopt;
+    const std::optional<std::wstring> program = FindProgram(trimmed.substr(1, closing - 1), platform);
+    if (!program) return std::nullopt;
+    return RegisteredCommand{*program, trimmed.substr(closing + 1)};
+  }
+
+  const std::wstring firstToken = trimmed.substr(0, trimmed.find(kSpace));
+  if (IsBareName(firstToken)) {
+    const std::optional<std::wstring> program = FindBareName(firstToken, platform);
+    if (!program) return std::nullopt;
+    return RegisteredCommand{*program, trimmed.substr(firstToken.size())};
+  }
+  if (!IsFullyQualified(firstToken)) return std::nullopt;
+
+  // The shortest prefix that is a file: "C:\Program" must not win over the spaced path
+  // by being tried as "C:\Program.exe", so names are taken exactly as written.
+  const size_t quote = trimmed.find(kQuote);  // no file name holds a quote
+  for (size_t end = firstToken.size(); end <= trimmed.size() && end <= quote;) {
+    if (trimmed[end - 1] != kSpace) {  // "a  b": "a " is the same file as "a"
+      const std::wstring candidate = trimmed.substr(0, end);
+      if (platform.isFile(candidate)) return RegisteredCommand{candidate, trimmed.substr(end)};
+    }
+    if (end == trimmed.size()) break;
+    end = std::min(trimmed.find(kSpace, end + 1), trimmed.size());
+  }
+  return std::nullopt;
+}
+
+std::wstring DocumentCommandLine(const RegisteredCommand& command, std::wstring_view document) {
+  const std::wstring_view arguments = command.arguments;
+  std::wstring line = Quoted(command.program);
+  bool placed = false;
+  bool inQuotes = false;
+  for (size_t at = 0; at < arguments.size(); ++at) {
+    switch (PlaceholderAt(arguments, at)) {
+      case Placeholder::kDocument:
+        // Inside quotes already ("%1"), the path needs none of its own.
+        line += inQuotes ? std::wstring(document) : Quoted(document);
+        placed = true;
+        ++at;
+        break;
+      case Placeholder::kDropped:
+        ++at;
+        break;
+      case Placeholder::kNone:
+        if (arguments[at] == kQuote) inQuotes = !inQuotes;
+        line += arguments[at];
+        break;
+    }
+  }
+  if (!placed) {
+    line += kSpace;
+    line += QuotedForCommandLine(document);
+  }
+  return line;
+}
+
+}  // namespace kavolt
