@@ -18,6 +18,7 @@ CLASSES_KEY = r"HKLM\Software\Classes"  # Wine's HKEY_CLASSES_ROOT (HKCU is not 
 # Message boxes and Wine's crash dialog are #32770 too.
 NO_WINDOW_CLASSES = (*h.KAVOLT_CLASSES, "#32770")
 RUN_TIMEOUT = 120  # every item may wait for a window; two cores shared with other tests
+PROGRAM_FILES_APP = "Kavolt E2E"
 
 
 class App:
@@ -33,8 +34,24 @@ class App:
         shutil.copy2(h.tool_path("fixture"), self.fixture)
         (self.dir / "日本語").mkdir()
         shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
-        for name in ("A Doc.kvt", "Other.KVT", "notes.kvx", r"日本語/資料.kvt"):
+        for name in ("A Doc.kvt", "Other.KVT", "notes.kvx", r"日本語/資料.kvt",
+                     "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
+        # Outside the spaced folder, where only its "&" calls for quotes.
+        self.special = root / "docs" / "a&b.kvt"
+        self.special.parent.mkdir()
+        self.special.write_text("a document\n", encoding="utf-8")
+        # Programs renamed to look like documents, or without a type: never started.
+        for name in ("Invoice.zzq", "Invoice"):
+            shutil.copy2(h.tool_path("fixture"), self.dir / name)
+        # Decoys where a careless launch would look: "<root>\Kavolt.exe" for the unquoted
+        # "<root>\Kavolt App\...", and a bare name beside kavolt.exe and in the caller's
+        # folder; the real bare-named program lies in a folder on PATH.
+        shutil.copy2(h.tool_path("fixture"), root / "Kavolt.exe")
+        shutil.copy2(h.tool_path("fixture"), self.dir / "kvbare.exe")
+        self.bin = root / "bin"
+        self.bin.mkdir()
+        shutil.copy2(h.tool_path("fixture"), self.bin / "kvbare.exe")
         self.caller = root / "caller"
         self.caller.mkdir()
         shutil.copy2(h.tool_path("fixture"), self.caller / "fixture.exe")
@@ -42,7 +59,7 @@ class App:
         # The registered program of .kvt: the fixture opens a window titled with the
         # document it is given.
         self.viewer = f'"{h.winpath(self.fixture)}"'
-        self.env = {"KAVOLT_FIXTURE_LOG": h.winpath(self.log)}
+        self.env = {"KAVOLT_FIXTURE_LOG": h.winpath(self.log), "WINEPATH": h.winpath(self.bin)}
 
     def path(self, relative: str) -> str:
         """The lower-cased path Kavolt builds for an item, quoted when it has a space: the
@@ -50,9 +67,11 @@ class App:
         path = f"{h.winpath(self.dir)}\\{relative}".lower()
         return f'"{path}"' if " " in path else path
 
-    def document(self, relative: str) -> str:
-        """The command line of a .kvt document: the viewer and the document's path."""
-        return f"{self.viewer} {self.path(relative)}"
+    def document(self, relative: str, program: str | None = None, before: str = "",
+                 after: str = "") -> str:
+        """The command line of a document: the program (the viewer of .kvt), the
+        registered switches and the document's path, quoted."""
+        return f"{program or self.viewer}{before} {self.path(relative)}{after}"
 
     def launches(self) -> list[dict]:
         if not self.log.exists():
@@ -71,7 +90,21 @@ def app(tmp_path) -> Iterator[App]:
     """App with .kvt registered to the fixture ("fixture" "%1"); the registration is
     removed after the test, on failure too."""
     folder = App(tmp_path)
-    types = {".kvt": ("Kavolt.E2E.Viewed", f'{folder.viewer} "%1"')}
+    fixture = h.winpath(folder.fixture)
+    types = {
+        ".kvt": ("Kavolt.E2E.Viewed", f'{folder.viewer} "%1"'),
+        # Spaced once expanded, with "C:\Program.exe" lying in wait.
+        ".kvp": ("Kavolt.E2E.ProgramFiles", rf'%ProgramFiles%\{PROGRAM_FILES_APP}\fixture.exe "%1"'),
+        ".kvq": ("Kavolt.E2E.ProgramFilesBare", rf'C:\Program Files\{PROGRAM_FILES_APP}\fixture.exe %1'),
+        ".kvu": ("Kavolt.E2E.Unquoted", f"{fixture} %1 /s"),
+        ".kvw": ("Kavolt.E2E.Switches", f'"{fixture}" /open --mode=view "%1"'),
+        ".kvb": ("Kavolt.E2E.Bare", 'kvbare.exe "%1"'),
+    }
+    program_files = h.rig_dir() / "prefix" / "drive_c" / "Program Files" / PROGRAM_FILES_APP
+    program_files.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(h.tool_path("fixture"), program_files / "fixture.exe")
+    decoy = h.rig_dir() / "prefix" / "drive_c" / "Program.exe"
+    shutil.copy2(h.tool_path("fixture"), decoy)
     try:
         for extension, (type_name, command) in types.items():
             reg("add", rf"{CLASSES_KEY}\{extension}", "/ve", "/d", type_name, "/f")
@@ -82,6 +115,8 @@ def app(tmp_path) -> Iterator[App]:
         for extension, (type_name, _) in types.items():
             for key in (extension, type_name):
                 reg("delete", rf"{CLASSES_KEY}\{key}", "/f", check=False)
+        shutil.rmtree(program_files, ignore_errors=True)
+        decoy.unlink(missing_ok=True)
 
 
 @pytest.fixture
@@ -111,11 +146,13 @@ def run_raw(app: App, text: str, env: dict) -> int:
     return code
 
 
-def run(app: App, kavolt, args: list[str] | str, fixture_options: str = "") -> int:
-    """Runs the copy in app from the caller folder, with separate arguments (a list) or
-    exactly that argument text; its exit code. fixture_options reach every fixture it
-    starts (KAVOLT_FIXTURE_OPTIONS)."""
+def run(app: App, kavolt, args, fixture_options: str = "") -> int:
+    """Runs the copy in app from the caller folder, with separate arguments (a list, or a
+    function of app giving one) or exactly that argument text; its exit code.
+    fixture_options reach every fixture it starts (KAVOLT_FIXTURE_OPTIONS)."""
     env = app.env | {"KAVOLT_FIXTURE_OPTIONS": fixture_options}
+    if callable(args):
+        args = args(app)
     if isinstance(args, str):
         return run_raw(app, args, env)
     return kavolt(*args, exe=app.exe, cwd=app.caller, env=env).exit_code(RUN_TIMEOUT)
@@ -181,9 +218,9 @@ def test_items_start_in_order_and_each_window_is_pinned(app, kavolt, bystander):
 
 LONG_ITEM = "sub\\..\\" + "a" * (32_000 - len("sub\\..\\") - len(" fixture.exe"))
 
-# id, the arguments (a list: as separate arguments; a text: exactly that argument text),
-# the launches expected: (command line built from App, whether it shows a window), and
-# options for the started fixtures.
+# id, the arguments (a list, or a function of App giving one: as separate arguments; a
+# text: exactly that argument text), the launches expected: (command line built from
+# App, whether it shows a window), and options for the started fixtures.
 ITEMS = [
     ("not found", ["missing.exe"], lambda a: [], ""),
     ("unregistered type", ["notes.kvx"], lambda a: [], ""),
@@ -192,6 +229,8 @@ ITEMS = [
     ("empty quotes", ['', "fixture.exe"], lambda a: [(a.path("fixture.exe"), True)], ""),
     ("lone quote", '"', lambda a: [], ""),
     ("lone quote last", 'fixture.exe "', lambda a: [(a.path("fixture.exe"), True)], ""),
+    # Unresolvable: never looked for on PATH (nor beside Kavolt, where a decoy lies).
+    ("unclosed quote", '"kvbare.exe', lambda a: [], ""),
     ("32000 characters", [LONG_ITEM, "fixture.exe"],
      lambda a: [(a.path("fixture.exe"), True)], ""),
     ("non-ASCII", ["日本語\\fixture.exe", "日本語\\資料.kvt"],
@@ -200,6 +239,25 @@ ITEMS = [
     # A program that ends at once has no window to pin.
     ("exits at once", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), False)],
      "--exit-at-once"),
+    # Registered programs start by their full path, never a decoy in their place, and
+    # keep their own switches.
+    ("expanded and spaced", ["p.kvp"],
+     lambda a: [(a.document("p.kvp", rf'"C:\Program Files\{PROGRAM_FILES_APP}\fixture.exe"'),
+                 True)], ""),
+    ("spaced under Program Files", ["pu.kvq"],
+     lambda a: [(a.document("pu.kvq", rf'"C:\Program Files\{PROGRAM_FILES_APP}\fixture.exe"'),
+                 True)], ""),
+    ("spaced in Kavolt's folder", ["u.kvu"],
+     lambda a: [(a.document("u.kvu", after=" /s"), True)], ""),
+    ("switches before the document", ["w.kvw"],
+     lambda a: [(a.document("w.kvw", before=" /open --mode=view"), True)], ""),
+    ("bare name from PATH", ["b.kvb"],
+     lambda a: [(a.document("b.kvb", f'"{h.winpath(a.bin)}\\kvbare.exe"'), True)], ""),
+    ("cmd.exe specials", lambda a: [h.winpath(a.special)],
+     lambda a: [(f'{a.viewer} "{h.winpath(a.special).lower()}"', True)], ""),
+    # Only programs run as themselves: a name without a type means "<name>.exe".
+    ("renamed programs", ["Invoice.zzq", "Invoice", "fixture"],
+     lambda a: [(a.path("fixture.exe"), True)], ""),
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),

@@ -28,6 +28,7 @@
 //   --show-after MS        the windows stay hidden, with messages handled, for MS
 //                          milliseconds: ready for input long before anything shows
 //   --exit-at-once         log the start, then end without a window
+//   --mode=ANY             ignored (a switch a registered command may pass)
 //
 // The environment variable KAVOLT_FIXTURE_OPTIONS holds options read before the command
 // line's, for fixtures that another program starts.
@@ -175,6 +176,8 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       ++i;
     } else if (arg == L"--exit-at-once") {
       options.exitAtOnce = true;
+    } else if (arg.starts_with(L"--mode=")) {
+      // A viewer's own switch, as a registered command passes it: ignored.
     } else if (!arg.starts_with(L"--")) {
       options.windows.push_back(defaults);
       options.windows.back().title = arg;
