@@ -19,7 +19,9 @@ int RunKavolt() {
   static FrmFront frmFront;
   frmFront.Handle();  // creating it runs the start-up, which may end the program
   frmFront.Show();
-  return RunMessageLoop();
+  const int exitCode = RunMessageLoop();
+  frmFront.CloseOnQuitRequest();  // ends the process
+  return exitCode;
 }
 
 }  // namespace kavolt

@@ -162,12 +162,19 @@ void FrmFront::Unload() {
 }
 
 std::optional<LRESULT> FrmFront::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  // The session ending closes Kavolt the same way as the close box.
-  if (message == WM_ENDSESSION && wParam != FALSE) {
+  // The session ending closes Kavolt the same way as the close box. So does the window
+  // going by any other way: Kavolt never lives on without it, invisible, holding the
+  // instance mutex.
+  if ((message == WM_ENDSESSION && wParam != FALSE) || message == WM_DESTROY) {
     QueryUnload();
     Unload();
   }
   return std::nullopt;
+}
+
+void FrmFront::CloseOnQuitRequest() {
+  // Whoever posts WM_QUIT asks the program to end: it ends as by the close box.
+  if (Exists()) ::SendMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 }  // namespace kavolt

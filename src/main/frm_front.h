@@ -30,6 +30,9 @@ class FrmFront : public Form {
 
   FrmFront();
 
+  // Ends the program as the close box does; for a WM_QUIT that reaches the outer loop.
+  void CloseOnQuitRequest();
+
  private:
   enum class PickAction { kSet, kRelease };
 

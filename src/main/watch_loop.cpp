@@ -48,7 +48,7 @@ void FrmFront::WatchLoop() {
       if (target != Handle() && !title.empty()) HandlePick(target, title, className);
     }
 
-    DispatchPendingMessages();
+    if (DispatchPendingMessages()) CloseOnQuitRequest();
     WaitForMessages(kPausePerPassMs);
   } while (!RunFlag.empty());
 }
@@ -89,10 +89,9 @@ void FrmFront::ConfirmAndApply(PickAction action, HWND target, const std::wstrin
                                const std::wstring& className) {
   const bool set = action == PickAction::kSet;
   frmMsgBox.lblMsg.SetText(title + L"\r\n" + (set ? text::kAskSet : text::kAskRelease));
-  frmMsgBox.ShowModal();
-  // Only "Ok" changes anything; "Cancel" and a question closed without an answer
-  // leave everything as it was.
-  if (frmMsgBox.MsgAnswer != 0) return;
+  // Only "Ok" changes anything; "Cancel", a question closed without an answer and one
+  // that could not open leave everything as it was.
+  if (!frmMsgBox.ShowModal() || frmMsgBox.MsgAnswer != 0) return;
 
   if (!Apply(action, target)) {
     ReportFailure(action, title);

@@ -65,8 +65,12 @@ void RestoreArrowCursor() {
   TakeArrowCopy();
 }
 
-void RestoreArrowCursorIfSwapped() {
-  if (arrowSwapped) RestoreArrowCursor();
+void RestoreArrowCursorIfSwapped() noexcept {
+  // The process may be dying of a broken heap or with a lock held: no allocation, no
+  // fresh copy, nothing but the one call that puts the arrow back.
+  if (!arrowSwapped.exchange(false)) return;
+  calls.setSystemCursor(savedArrow, OCR_NORMAL);
+  ::OutputDebugStringA("kavolt: system arrow <- saved copy\n");
 }
 
 std::wstring ExecutableFolder() {

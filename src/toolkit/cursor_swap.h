@@ -33,9 +33,9 @@ void SwapArrowCursor(std::wstring_view relativeName);
 // Puts the saved copy back as the system arrow and takes a fresh copy.
 void RestoreArrowCursor();
 
-// For the ends of the program that skip the orderly close (a crash, the session
-// ending): restores the arrow only if Kavolt swapped it.
-void RestoreArrowCursorIfSwapped();
+// For a crash: puts the saved copy back only if Kavolt swapped the arrow, without
+// allocating, locking or taking a new copy.
+void RestoreArrowCursorIfSwapped() noexcept;
 
 // The folder of the running executable as the platform reports it.
 std::wstring ExecutableFolder();

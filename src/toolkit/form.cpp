@@ -37,10 +37,34 @@ void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, int iconResourc
   ::RegisterClassExW(&windowClass);
 }
 
+struct OwnedForms {
+  HWND owner;
+  std::vector<HWND> windows;
+};
+
+// A close that reaches the owner (another program may send one) closes the forms it
+// owns, each through its own query; the owner itself stays, as it has nothing to lose.
+LRESULT CALLBACK HiddenOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_CLOSE) return ::DefWindowProcW(window, message, wParam, lParam);
+  OwnedForms owned{window, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND candidate, LPARAM state) -> BOOL {
+        auto* forms = reinterpret_cast<OwnedForms*>(state);
+        if (::GetWindow(candidate, GW_OWNER) == forms->owner) forms->windows.push_back(candidate);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&owned));
+  for (HWND form : owned.windows) {
+    if (Form::FromHandle(form) != nullptr) ::SendMessageW(form, WM_CLOSE, 0, 0);
+  }
+  return 0;
+}
+
 // Owner of the captioned windows that must have no taskbar button.
 HWND HiddenOwnerWindow() {
   static const HWND owner = [] {
-    RegisterWindowClass(kHiddenOwnerClass, ::DefWindowProcW, 0);
+    RegisterWindowClass(kHiddenOwnerClass, HiddenOwnerProc, 0);
     return ::CreateWindowExW(0, kHiddenOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                              Instance(), nullptr);
   }();
@@ -52,7 +76,11 @@ HWND HiddenOwnerWindow() {
 Form::Form(FormSpec spec) : spec_(spec) {}
 
 Form::~Form() {
-  if (window_ != nullptr) ::DestroyWindow(window_);
+  if (window_ == nullptr) return;
+  // The derived form and its controls are gone already: the window's last messages
+  // must not reach them.
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  ::DestroyWindow(window_);
 }
 
 Form* Form::FromHandle(HWND window) {
@@ -190,8 +218,11 @@ void Form::Close() {
   if (window_ != nullptr) ::DestroyWindow(window_);
 }
 
-void Form::ShowModal() {
+bool Form::ShowModal() {
   HWND self = Handle();
+  // A form that could not be created, or closed itself while loading, has nothing to
+  // wait for.
+  if (self == nullptr) return false;
   std::vector<HWND> disabled;
   ::EnumThreadWindows(
       ::GetCurrentThreadId(),
@@ -212,7 +243,10 @@ void Form::ShowModal() {
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == -1) break;
     if (got == 0) {
+      // The program is asked to end: the form closes unanswered and the outer loop
+      // takes the request.
       ::PostQuitMessage(static_cast<int>(message.wParam));
+      Close();
       break;
     }
     if (!::IsDialogMessageW(self, &message)) {
@@ -223,6 +257,7 @@ void Form::ShowModal() {
   for (HWND window : disabled) {
     if (::IsWindow(window)) ::EnableWindow(window, TRUE);
   }
+  return true;
 }
 
 void Form::SetCaption(std::wstring_view caption) {

@@ -59,8 +59,9 @@ class Form {
   bool IsVisible() const;
   void Close();
   // Shows the form and dispatches messages until it is closed; meanwhile the
-  // program's other windows take no input.
-  void ShowModal();
+  // program's other windows take no input. False, at once, when the form's window
+  // cannot be created. A WM_QUIT closes the form and is left for the caller's loop.
+  bool ShowModal();
 
   void SetCaption(std::wstring_view caption);
   std::wstring Caption();

@@ -10,18 +10,19 @@ bool TranslateFormNavigation(MSG& message) {
   return root != nullptr && Form::FromHandle(root) != nullptr && ::IsDialogMessageW(root, &message);
 }
 
-void DispatchPendingMessages() {
+bool DispatchPendingMessages() {
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      return true;
     }
     if (!TranslateFormNavigation(message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);
     }
   }
+  return false;
 }
 
 void WaitForMessages(DWORD milliseconds) {

@@ -10,8 +10,8 @@ namespace kavolt {
 bool TranslateFormNavigation(MSG& message);
 
 // Handles every message waiting for this thread, then returns. A WM_QUIT found
-// here is put back for the outer loop.
-void DispatchPendingMessages();
+// here is put back for the outer loop, and the result is true.
+bool DispatchPendingMessages();
 
 // Returns after the timeout, or earlier when input or a message arrives.
 void WaitForMessages(DWORD milliseconds);

@@ -302,7 +302,9 @@ class Program:
                        f"the windows of process {self.win_pid} to go")
 
 
-_ARROW_LINE = re.compile(r':seh:OutputDebugStringA "kavolt: system arrow <- (.*)"(\.\.\.)?$')
+# Wine traces every debug string once as the exception that carries it (the wide form
+# also under OutputDebugStringA's name, which the narrow form lacks).
+_ARROW_LINE = re.compile(r':seh:dispatch_exception "kavolt: system arrow <- (.*)"(\.\.\.)?$')
 ANSI_CODE_PAGE = "cp1252"  # Wine's ANSI code page in an English or C locale
 
 

@@ -1,6 +1,7 @@
 """The pick modes end to end: the system arrow swapped from the cursor files and put back,
 the guide under the cursor with the mode's hint, Opt(2)'s caption; a missing cursor folder
-and a hidden cursor file; the arrow put back when Kavolt crashes in a mode; a screenshot."""
+and a hidden cursor file; the arrow put back when Kavolt crashes in a mode or is closed
+by another program; a screenshot."""
 from pathlib import Path
 
 import pytest
@@ -107,6 +108,34 @@ def test_a_crash_in_set_mode_puts_the_standard_arrow_back(kavolt):
     assert k.exit_code(60) != 0, "ended by the crash, not by a close"
     assert k.arrow_changes() == swapped + [m.SAVED_COPY], k.log_tail()
     assert not h.find_windows(pid=k.win_pid, among=h.windows(all=True))
+
+
+WM_QUIT = 0x0012
+
+# Ends that come from other programs: a WM_CLOSE to the hidden window that owns the main
+# window, or to the main window itself, and a WM_QUIT to the program's thread.
+FOREIGN_ENDS = {
+    "WM_CLOSE to the owner": lambda main, owner: h.inspector("close", str(owner["hwnd"])),
+    "WM_CLOSE to the main window": lambda main, owner: h.inspector("close", str(main["hwnd"])),
+    "WM_QUIT": lambda main, owner: h.inspector("post", str(main["hwnd"]), str(WM_QUIT)),
+}
+
+
+@pytest.mark.parametrize("how", FOREIGN_ENDS)
+def test_a_close_from_outside_in_set_mode_ends_kavolt_like_the_close_box(kavolt, how):
+    k = kavolt()
+    main = m.watching(k)
+    m.arm(k, m.SET)
+    owner = h.find_window("KavoltHiddenOwner", pid=k.win_pid, among=h.windows(all=True))
+    assert owner is not None
+    FOREIGN_ENDS[how](main, owner)
+
+    assert k.exit_code(30) == 0
+    assert k.arrow_changes() == [m.cursor_file(k.exe.parent, m.SET), m.SAVED_COPY]
+    assert not h.find_windows(pid=k.win_pid, among=h.windows(all=True))
+    # Nothing left behind holds the instance: the next start is an ordinary one.
+    again = kavolt()
+    assert again.main_window()["visible"]
 
 
 def test_screenshot_of_set_mode_with_the_guide(kavolt):

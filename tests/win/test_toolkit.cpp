@@ -18,11 +18,12 @@ namespace {
 
 class SampleForm : public Form {
  public:
-  SampleForm()
+  explicit SampleForm(bool ownedByHiddenWindow = false)
       : Form(FormSpec{.className = L"KavoltSampleForm",
                       .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                       .clientWidthTwips = 3000,
-                      .clientHeightTwips = 1500}),
+                      .clientHeightTwips = 1500,
+                      .ownedByHiddenWindow = ownedByHiddenWindow}),
         label(*this, nullptr, {0, 0, 1500, 300}, Label::Align::kLeft, {}, std::nullopt,
               std::nullopt),
         check(*this, nullptr, {0, 300, 1500, 300}, L"check"),
@@ -52,11 +53,18 @@ class SampleForm : public Form {
   int ticks = 0;
   int loads = 0;
   std::wstring labelAtLoad = L"(not loaded)";
+  bool closeOnLoad = false;
+  int queries = 0;
 
  private:
   void OnLoad() override {
     ++loads;
     labelAtLoad = label.Text();
+    if (closeOnLoad) Close();
+  }
+  bool OnQueryClose() override {
+    ++queries;
+    return true;
   }
 };
 
@@ -186,6 +194,40 @@ TEST(Form, ModalShowDisablesTheOtherWindowsUntilClosed) {
   EXPECT_FALSE(modal.Exists());
   EXPECT_FALSE(ownerEnabledDuring);
   EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST(Form, ModalShowOfAFormThatCannotOpenReturnsAtOnce) {
+  SampleForm owner;
+  owner.Show();
+  SampleForm modal;
+  modal.closeOnLoad = true;
+  EXPECT_FALSE(modal.ShowModal());  // before the fix: waited in GetMessage for ever
+  EXPECT_FALSE(modal.Exists());
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+}
+
+TEST(Form, AQuitRequestClosesTheModalFormAndStaysForTheOuterLoop) {
+  SampleForm owner;
+  owner.Show();
+  SampleForm modal;
+  PostQuitMessage(3);
+  EXPECT_TRUE(modal.ShowModal());
+  EXPECT_FALSE(modal.Exists());
+  EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+  MSG message{};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST(Form, AClosedOwnerClosesItsFormsThroughTheirQuery) {
+  SampleForm owned(/*ownedByHiddenWindow=*/true);
+  HWND owner = GetWindow(owned.Handle(), GW_OWNER);
+  ASSERT_NE(owner, nullptr);
+  SendMessageW(owner, WM_CLOSE, 0, 0);
+  EXPECT_EQ(owned.queries, 1);
+  EXPECT_FALSE(owned.Exists());
+  EXPECT_TRUE(IsWindow(owner)) << "the owner stays for the next form";
 }
 
 TEST(Fonts, NamedFacesFallBackWhenAbsent) {
