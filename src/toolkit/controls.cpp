@@ -17,6 +17,7 @@ bool IsNotification(UINT message) {
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_NOTIFY:
+    case WM_DRAWITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSCROLLBAR:
@@ -133,14 +134,38 @@ Label::Label(Form& form, Control* container, RectTwips rect, Align align, FontSp
              std::optional<COLORREF> textColor, std::optional<int> backSysColor, bool visible)
     : Control(form, container,
               ControlSpec{.windowClass = WC_STATICW,
-                          .style = static_cast<DWORD>(
-                              (align == Align::kCenter ? SS_CENTER : SS_LEFT) | SS_NOPREFIX |
-                              SS_EDITCONTROL | WS_CLIPSIBLINGS),
+                          .style = SS_OWNERDRAW | WS_CLIPSIBLINGS,
                           .rect = rect,
                           .font = font,
                           .visible = visible,
                           .textColor = textColor,
-                          .backSysColor = backSysColor}) {}
+                          .backSysColor = backSysColor}),
+      align_(align) {}
+
+void Label::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  const int saved = ::SaveDC(dc);
+  // The colours every static control of the form gets.
+  auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+      ::GetParent(item.hwndItem), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+      reinterpret_cast<LPARAM>(item.hwndItem)));
+  ::FillRect(dc, &item.rcItem, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+  ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::IntersectClipRect(dc, item.rcItem.left, item.rcItem.top, item.rcItem.right,
+                      item.rcItem.bottom);
+  // Wrapped as a multi-line edit control wraps (long words broken too), in a rectangle
+  // one line taller than the label: the line it cuts is drawn, and clipped at the edge.
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  RECT bounds = item.rcItem;
+  bounds.bottom += metrics.tmHeight;
+  const std::wstring text = WindowTitle(item.hwndItem);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds,
+              DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX |
+                  (align_ == Align::kCenter ? DT_CENTER : DT_LEFT));
+  ::RestoreDC(dc, saved);
+}
 
 // ---- CheckBox -------------------------------------------------------------------
 

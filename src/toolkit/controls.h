@@ -52,6 +52,7 @@ class Control {
   virtual void OnCreated() {}
   virtual void OnCommand(WORD /*code*/) {}
   virtual void OnScroll(WORD /*code*/) {}
+  virtual void OnDrawItem(const DRAWITEMSTRUCT& /*item*/) {}
 
  private:
   friend class Form;
@@ -71,11 +72,20 @@ class Frame : public Control {
   Frame(Form& form, Control* container, RectTwips rect);
 };
 
+// Multi-line text, wrapped within the label's width and cut at its lower edge: a line
+// only partly inside is drawn as far as it shows, where a plain static control would
+// hide it whole.
 class Label : public Control {
  public:
   enum class Align { kLeft, kCenter };
   Label(Form& form, Control* container, RectTwips rect, Align align, FontSpec font,
         std::optional<COLORREF> textColor, std::optional<int> backSysColor, bool visible = true);
+
+ protected:
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override;
+
+ private:
+  Align align_;
 };
 
 // Setting the value by code to a different value runs the change handler at once.

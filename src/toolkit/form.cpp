@@ -321,6 +321,14 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (Control* control = ControlFromHandle(item->hwndItem)) {
+        control->OnDrawItem(*item);
+        return TRUE;
+      }
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       auto dc = reinterpret_cast<HDC>(wParam);

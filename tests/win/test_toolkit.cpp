@@ -230,6 +230,57 @@ TEST(Form, AClosedOwnerClosesItsFormsThroughTheirQuery) {
   EXPECT_TRUE(IsWindow(owner)) << "the owner stays for the next form";
 }
 
+// The rows of a label that hold dark ink, from a print of its client area.
+std::vector<int> InkRows(HWND label) {
+  RECT client{};
+  GetClientRect(label, &client);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+  std::vector<int> rows;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) {
+      const COLORREF pixel = GetPixel(memory, x, y);
+      if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 200) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return rows;
+}
+
+int LineHeight(HWND label) {
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  return metrics.tmHeight;
+}
+
+TEST(Label, CutsALinePartlyBelowItsEdgeInsteadOfHidingIt) {
+  SampleForm form;
+  form.label.SetText(L"WWW\r\nWWW\r\nWWW\r\nWWW");
+  form.Show();
+  HWND label = form.label.Handle();
+  RECT client{};
+  GetClientRect(label, &client);
+  const int line = LineHeight(label);
+  ASSERT_GT(client.bottom % line, line / 4) << "the last visible line must be cut well inside";
+  const std::vector<int> rows = InkRows(label);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_GT(rows.back(), client.bottom / line * line) << "no ink in the cut line";
+  EXPECT_LT(rows.front(), line) << "the first line is at the top";
+}
+
 TEST(Fonts, NamedFacesFallBackWhenAbsent) {
   EXPECT_FALSE(FontFaceInstalled(L"No Such Face Anywhere"));
   EXPECT_FALSE(FontFaceInstalled(nullptr));
