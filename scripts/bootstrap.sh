@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool x11-utils
   fonts-ipafont-gothic fonts-wine imagemagick
   python3 python3-pytest
+  git
 )
 
 installed=" $(dpkg-query -W -f='${Package}:${db:Status-Status} ' "${packages[@]}" 2>/dev/null || true)"
