@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up whatever is missing, builds everything, and runs every test:
 # the platform-free code natively under AddressSanitizer and UBSan, the Windows
-# program and its tests under Wine, and a short run of each fuzzer.
+# program and its tests under Wine, the release zip (made twice, to compare), and a
+# short run of each fuzzer.
 # KAVOLT_FUZZ_SECONDS (default 20) sets the length of each fuzzer's run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -25,8 +26,15 @@ preset() {
     ctest --preset "$name" --output-on-failure
 }
 
+# The release as scripts/release.sh makes it, then checked and made once more elsewhere.
+release() {
+  scripts/release.sh &&
+    PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/release
+}
+
 step native preset native
 step windows preset windows
+step release release
 step fuzz preset fuzz -DKAVOLT_FUZZ_SECONDS="${KAVOLT_FUZZ_SECONDS:-20}"
 
 if [ ${#failed[@]} -gt 0 ]; then
