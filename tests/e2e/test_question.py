@@ -166,8 +166,11 @@ def test_screenshot_of_the_question(kavolt, targets):
     asked = m.pick(k, A_POINT)
     assert m.text_of(asked) == "Target A" + m.ASK_SET
     h.move(*asked["rect"][2:])  # off its buttons: no hover light
-    r = asked["rect"]
-    h.screenshot("question_window_two_lines", crop=[r[0] - 20, r[1] - 20, r[2] + 20, r[3] + 20])
+    # The question with the whole window it asks about: the README shows this picture.
+    r, t = asked["rect"], targets.window("Target A")["rect"]
+    h.screenshot("question_window_two_lines", crop=[max(0, min(r[0], t[0]) - 20),
+                                                    max(0, min(r[1], t[1]) - 20),
+                                                    max(r[2], t[2]) + 20, max(r[3], t[3]) + 20])
 
     client = h.Pixels(asked["client"])
     assert m.share(client, m.QUESTION_GREEN) > 0.4, "the question is not light green"
