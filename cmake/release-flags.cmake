@@ -22,6 +22,13 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   endforeach()
 endif()
 
+# A stack buffer overrun ends the program instead of running whatever overwrote the
+# return address.
+if(MINGW)
+  add_compile_options(-fstack-protector-strong)
+  add_link_options(-fstack-protector-strong)
+endif()
+
 # Windows 8 (6.2) or later: per-monitor DPI and api-ms-win-core-path. With this
 # subsystem version an older Windows refuses the program plainly instead of searching
 # folders for a DLL it does not have.

@@ -4,6 +4,7 @@ time zone and locale, to compare byte for byte."""
 import calendar
 import os
 import re
+import struct
 import subprocess
 import time
 import zipfile
@@ -84,6 +85,33 @@ def test_exe_carries_the_commit_time_and_asks_for_windows_8(shipped, tmp_path):
     assert field["Subsystem"].endswith("(Windows GUI)")
     # A MinGW runtime DLL (lib*.dll) would have to travel in the zip: it must not be needed.
     assert not re.findall(r"DLL Name: (lib\S+)", headers)
+
+
+def test_exe_takes_the_dlls_it_imports_from_system32_only(shipped):
+    """The load configuration the PE header points at carries DependentLoadFlags
+    LOAD_LIBRARY_SEARCH_SYSTEM32, and the header's checksum still holds."""
+    image = shipped.read("kavolt/kavolt.exe")
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", image, pe + 6)
+    optional = pe + 24
+    rva, size = struct.unpack_from("<II", image, optional + 112 + 8 * 10)
+    assert rva and size > 0x50, "no load configuration"
+    for index in range(sections):
+        _, start, raw_size, raw_at = struct.unpack_from(
+            "<IIII", image, optional + optional_size + 40 * index + 8)
+        if start <= rva < start + raw_size:
+            table = raw_at + rva - start
+            break
+    else:
+        pytest.fail(f"the load configuration at {rva:#x} lies in no section")
+    assert struct.unpack_from("<I", image, table)[0] == size
+    assert struct.unpack_from("<H", image, table + 0x4E)[0] == 0x800
+    # The checksum: 16-bit one's-complement sum with its own field as 0, plus the length.
+    at = optional + 64
+    total = 0
+    for (word,) in struct.iter_unpack("<H", image[:at] + b"\0" * 4 + image[at + 4:]):
+        total = (total + word) & 0xFFFF if total + word <= 0xFFFF else (total + word - 0xFFFF)
+    assert struct.unpack_from("<I", image, at)[0] == total + len(image)
 
 
 def test_no_absolute_build_path_in_either_exe(elsewhere, shipped, tmp_path):
