@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "toolkit/dpi.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {
@@ -47,7 +48,7 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
       RECT border{};
       ::GetClientRect(frame, &border);
       // Like a group box without a caption: the top line sits half a text line down.
-      border.top += ::MulDiv(6, static_cast<int>(::GetDpiForWindow(frame)), USER_DEFAULT_SCREEN_DPI);
+      border.top += ::MulDiv(6, static_cast<int>(DpiForWindow(frame)), USER_DEFAULT_SCREEN_DPI);
       ::DrawEdge(dc, &border, EDGE_ETCHED, BF_RECT);
       ::EndPaint(frame, &paint);
       return 0;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/texts.h"
+#include "toolkit/dpi.h"
 
 namespace kavolt {
 namespace {
@@ -22,16 +23,15 @@ const wchar_t* EnglishFaceName(std::wstring_view face) {
 }
 
 LOGFONTW DialogFont(unsigned dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  if (!::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+  LOGFONTW font{};
+  if (!MessageFontForDpi(dpi, font)) {
     LOGFONTW fallback{};
     fallback.lfHeight = -::MulDiv(9, static_cast<int>(dpi), 72);
     fallback.lfCharSet = DEFAULT_CHARSET;
     wcscpy_s(fallback.lfFaceName, L"MS Shell Dlg 2");
     return fallback;
   }
-  return metrics.lfMessageFont;
+  return font;
 }
 
 // Enumerating fonts is slow, and every question window makes its fonts afresh.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/controls.h"
+#include "toolkit/dpi.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
@@ -108,8 +109,7 @@ void Form::Create() {
                     nullptr, Instance(), this);
   if (window_ == nullptr) return;
 
-  dpi_ = ::GetDpiForWindow(window_);
-  if (dpi_ == 0) dpi_ = USER_DEFAULT_SCREEN_DPI;
+  dpi_ = DpiForWindow(window_);
   SizeWindow();
   CreateControls();
   for (Timer* timer : timers_) {
@@ -124,7 +124,7 @@ void Form::Create() {
 
 void Form::SizeWindow() {
   RECT frame{0, 0, ToPixels(spec_.clientWidthTwips), ToPixels(spec_.clientHeightTwips)};
-  ::AdjustWindowRectExForDpi(&frame, spec_.style, FALSE, spec_.exStyle, dpi_);
+  AdjustWindowRectForDpi(frame, spec_.style, spec_.exStyle, dpi_);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;

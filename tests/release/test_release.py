@@ -85,6 +85,8 @@ def test_exe_carries_the_commit_time_and_asks_for_windows_8(shipped, tmp_path):
     assert field["Subsystem"].endswith("(Windows GUI)")
     # A MinGW runtime DLL (lib*.dll) would have to travel in the zip: it must not be needed.
     assert not re.findall(r"DLL Name: (lib\S+)", headers)
+    # Windows 10's DPI services would keep Windows 8 from loading the program at all.
+    assert not re.findall(r"\b\w*(?:ForDpi|GetDpiFor)\w*", headers)
 
 
 def test_exe_takes_the_dlls_it_imports_from_system32_only(shipped):

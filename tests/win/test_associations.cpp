@@ -172,6 +172,21 @@ TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
   Write(L".kvtnotype", L"Kavolt.Test.Missing");
   Write(L".kvtnocommand", L"Kavolt.Test.NoCommand");
   Write(L"Kavolt.Test.NoCommand\\shell\\open", L"");
+  // HKEY_CLASSES_ROOT's own default value names a registered type: an empty extension
+  // still reads nothing.
+  Register(L".kvtroot", L"Kavolt.Test.Root", L"notepad.exe %1");
+  HKEY classes = nullptr;
+  const std::wstring classesPath = prefix_.substr(0, prefix_.size() - 1);
+  ASSERT_EQ(RegOpenKeyExW(root_, classesPath.c_str(), 0, KEY_SET_VALUE, &classes), ERROR_SUCCESS);
+  const UniqueKey classesKey(classes);
+  const wchar_t rootType[] = L"Kavolt.Test.Root";
+  ASSERT_EQ(RegSetValueExW(classes, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(rootType),
+                           sizeof(rootType)),
+            ERROR_SUCCESS);
+  const Association fromRoot = AssociatedProgram(L"");
+  RegDeleteValueW(classes, nullptr);
+  EXPECT_EQ(fromRoot.kind, Kind::kNone);
+
   const wchar_t* extensions[] = {L".kvt-not-registered", L".kvtnumber", L".kvtnotype",
                                  L".kvtnocommand", L""};
   for (const wchar_t* extension : extensions) {

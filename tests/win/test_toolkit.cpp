@@ -9,6 +9,7 @@
 
 #include "test_windows.h"
 #include "toolkit/controls.h"
+#include "toolkit/dpi.h"
 #include "toolkit/font.h"
 #include "toolkit/form.h"
 #include "toolkit/message_pump.h"
@@ -279,6 +280,31 @@ TEST(Label, CutsALinePartlyBelowItsEdgeInsteadOfHidingIt) {
   ASSERT_FALSE(rows.empty());
   EXPECT_GT(rows.back(), client.bottom / line * line) << "no ink in the cut line";
   EXPECT_LT(rows.front(), line) << "the first line is at the top";
+}
+
+// Windows 8 has none of the newer DPI services: what stands in for them must agree
+// with them wherever both can answer.
+TEST(Dpi, WithoutTheNewerServicesTheAnswersAgree) {
+  SampleForm form;
+  HWND window = form.Handle();
+  const unsigned dpi = DpiForWindow(window);
+  EXPECT_EQ(without_dpi_services::DpiForWindow(window), dpi);
+
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  RECT newer{0, 0, 200, 100};
+  RECT older = newer;
+  ASSERT_TRUE(AdjustWindowRectForDpi(newer, kStyle, WS_EX_DLGMODALFRAME, dpi));
+  ASSERT_TRUE(without_dpi_services::AdjustWindowRectForDpi(older, kStyle, WS_EX_DLGMODALFRAME, dpi));
+  EXPECT_TRUE(EqualRect(&newer, &older));
+
+  for (const unsigned at : {dpi, dpi * 3 / 2}) {
+    LOGFONTW newerFont{};
+    LOGFONTW olderFont{};
+    ASSERT_TRUE(MessageFontForDpi(at, newerFont));
+    ASSERT_TRUE(without_dpi_services::MessageFontForDpi(at, olderFont));
+    EXPECT_NEAR(olderFont.lfHeight, newerFont.lfHeight, 1) << at << " dpi";
+    EXPECT_STREQ(olderFont.lfFaceName, newerFont.lfFaceName);
+  }
 }
 
 TEST(Fonts, NamedFacesFallBackWhenAbsent) {
