@@ -14,15 +14,6 @@ bool IsBareName(std::wstring_view name) {
   return name.find_first_of(L"\\/:") == std::wstring_view::npos;
 }
 
-std::wstring Quoted(std::wstring_view text) {
-  std::wstring quoted;
-  quoted.reserve(text.size() + 2);
-  quoted += kQuote;
-  quoted += text;
-  quoted += kQuote;
-  return quoted;
-}
-
 std::optional<std::wstring> FindBareName(const std::wstring& name,
                                          const ProgramQuestions& platform) {
   if (name.empty() || name == L"." || name == L"..") return std::nullopt;
@@ -64,7 +55,7 @@ bool NeedsQuotes(std::wstring_view text) {
 }
 
 std::wstring QuotedForCommandLine(std::wstring_view text) {
-  return NeedsQuotes(text) ? Quoted(text) : std::wstring(text);
+  return NeedsQuotes(text) ? InQuotes(text) : std::wstring(text);
 }
 
 std::wstring_view WithoutEnclosingQuotes(std::wstring_view text) {
@@ -131,14 +122,14 @@ std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view comman
 
 std::wstring DocumentCommandLine(const RegisteredCommand& command, std::wstring_view document) {
   const std::wstring_view arguments = command.arguments;
-  std::wstring line = Quoted(command.program);
+  std::wstring line = InQuotes(command.program);
   bool placed = false;
   bool inQuotes = false;
   for (size_t at = 0; at < arguments.size(); ++at) {
     switch (PlaceholderAt(arguments, at)) {
       case Placeholder::kDocument:
         // Inside quotes already ("%1"), the path needs none of its own.
-        line += inQuotes ? std::wstring(document) : Quoted(document);
+        line += inQuotes ? std::wstring(document) : InQuotes(document);
         placed = true;
         ++at;
         break;

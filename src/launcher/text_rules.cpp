@@ -53,15 +53,19 @@ std::optional<std::wstring> StripQuotes(std::wstring& text) {
   return text.substr(1, text.size() - 2);
 }
 
-std::wstring EnsureQuoted(std::wstring& text) {
-  TrimInPlace(text);
-  if (EnclosedInQuotes(text)) return text;
+std::wstring InQuotes(std::wstring_view text) {
   std::wstring quoted;
   quoted.reserve(text.size() + 2);
   quoted += kQuote;
   quoted += text;
   quoted += kQuote;
   return quoted;
+}
+
+std::wstring EnsureQuoted(std::wstring& text) {
+  TrimInPlace(text);
+  if (EnclosedInQuotes(text)) return text;
+  return InQuotes(text);
 }
 
 std::optional<std::wstring> FileExtension(std::wstring_view text) {

@@ -26,6 +26,9 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view argumentText);
 // is still trimmed.
 std::optional<std::wstring> StripQuotes(std::wstring& text);
 
+// The text enclosed in double quotes, whatever it holds.
+std::wstring InQuotes(std::wstring_view text);
+
 // Trims the caller's text in place, then returns it enclosed in double quotes, or
 // unchanged when its first and last characters already are quotes. A lone double
 // quote counts as both and comes back as it is; resolving it fails later (ResolvePath).
