@@ -62,14 +62,9 @@ bool IsFile(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-}  // namespace
-
-std::wstring SpecialFolderPath(int folder) {
-  wchar_t path[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-  return path;
-}
-
+// Where a bare program name of a registered command is looked for: the system folder,
+// the Windows folder, then PATH's fully qualified entries, less Kavolt's own folder and
+// the current one.
 std::vector<std::wstring> ProgramSearchFolders() {
   std::vector<std::wstring> folders;
   wchar_t folder[MAX_PATH] = {};
@@ -80,16 +75,12 @@ std::vector<std::wstring> ProgramSearchFolders() {
 
   // Where a planted program would lie: Kavolt's folder (Downloads, often) and the
   // folder it was started from.
-  const auto withoutTrailingSeparator = [](std::wstring folderPath) {
-    while (folderPath.size() > 2 && folderPath.back() == L'\\') folderPath.pop_back();
-    return folderPath;
-  };
-  std::vector<std::wstring> excluded{withoutTrailingSeparator(ExecutableFolder())};
+  std::vector<std::wstring> excluded{WithoutTrailingSeparators(ExecutableFolder())};
   const DWORD current = ::GetCurrentDirectoryW(0, nullptr);
   if (current > 0) {
     std::wstring text(current, L'\0');
     text.resize(::GetCurrentDirectoryW(current, text.data()));
-    excluded.push_back(withoutTrailingSeparator(std::move(text)));
+    excluded.push_back(WithoutTrailingSeparators(std::move(text)));
   }
   const auto isExcluded = [&excluded](const std::wstring& candidate) {
     for (const std::wstring& other : excluded) {
@@ -109,6 +100,14 @@ std::vector<std::wstring> ProgramSearchFolders() {
     }
   }
   return folders;
+}
+
+}  // namespace
+
+std::wstring SpecialFolderPath(int folder) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  return path;
 }
 
 Association AssociatedProgram(std::wstring_view extension) {

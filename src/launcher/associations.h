@@ -30,9 +30,4 @@ struct Association {
 // reads nothing.
 Association AssociatedProgram(std::wstring_view extension);
 
-// The folders a bare program name of a registered command is looked for in: the
-// system folder, the Windows folder, then PATH's fully qualified entries, less
-// Kavolt's own folder and the current one.
-std::vector<std::wstring> ProgramSearchFolders();
-
 }  // namespace kavolt

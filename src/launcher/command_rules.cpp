@@ -46,10 +46,6 @@ Placeholder PlaceholderAt(std::wstring_view text, size_t at) {
 
 }  // namespace
 
-bool IsFullyQualified(std::wstring_view path) {
-  return path.starts_with(L"\\\\") || (path.size() >= 3 && path[1] == L':' && path[2] == L'\\');
-}
-
 bool NeedsQuotes(std::wstring_view text) {
   return text.find_first_of(L" &|<>^()%!,;=") != std::wstring_view::npos;
 }
@@ -78,9 +74,7 @@ std::vector<std::wstring> SearchPathFolders(std::wstring_view pathVariable) {
     std::wstring entry(WithoutEnclosingQuotes(Trim(pathVariable.substr(start, end - start))));
     start = end + 1;
     // "C:" alone, "." or "bin" would be relative to some current folder.
-    if (!IsFullyQualified(entry)) continue;
-    while (entry.size() > 2 && entry.back() == L'\\') entry.pop_back();
-    folders.push_back(std::move(entry));
+    if (IsFullyQualified(entry)) folders.push_back(WithoutTrailingSeparators(std::move(entry)));
   }
   return folders;
 }

@@ -9,11 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kavolt {
+#include "launcher/path_rules.h"
 
-// A path that names its drive or server ("X:\..." or "\\..."), so that nothing
-// searches folders for it. Backslashes only, as in the path rules.
-bool IsFullyQualified(std::wstring_view path);
+namespace kavolt {
 
 // Whether cmd.exe could misread the text on a command line without quotes: it holds a
 // blank or one of & | < > ^ ( ) % ! , ; =. A batch file given the text would

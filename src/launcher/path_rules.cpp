@@ -9,13 +9,16 @@ namespace {
 
 constexpr wchar_t kQuote = L'"';
 
-// "\\server\share" or a second and third character ":\" ("C:\"); anything else,
-// "\x" included, is taken relative to the base.
-bool IsUncOrDriveAbsolute(std::wstring_view path) {
+}  // namespace
+
+bool IsFullyQualified(std::wstring_view path) {
   return path.starts_with(L"\\\\") || (path.size() >= 3 && path[1] == L':' && path[2] == L'\\');
 }
 
-}  // namespace
+std::wstring WithoutTrailingSeparators(std::wstring folder) {
+  while (folder.size() > 2 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
 
 std::optional<std::wstring> ResolvePath(std::wstring_view item, std::wstring_view baseDir,
                                         const PathQuestions& platform) {
@@ -37,12 +40,12 @@ std::optional<std::wstring> ResolvePath(std::wstring_view item, std::wstring_vie
   if (working.find(L"..\\") != std::wstring::npos) {
     // An absolute path climbs on its own; the base in front would only spoil it.
     std::optional<std::wstring> canonical =
-        platform.canonicalize(IsUncOrDriveAbsolute(working) ? working : prefix + working);
+        platform.canonicalize(IsFullyQualified(working) ? working : prefix + working);
     if (!canonical) return std::nullopt;
     result = std::move(*canonical);
   } else if (working.starts_with(L".\\")) {
     result = prefix + working.substr(2);
-  } else if (!IsUncOrDriveAbsolute(working)) {
+  } else if (!IsFullyQualified(working)) {
     result = prefix + working;
   } else {
     result = std::move(working);

@@ -21,6 +21,14 @@ struct PathQuestions {
   std::function<std::optional<std::wstring>(const std::wstring& path)> canonicalize;
 };
 
+// A path that names its drive or server ("X:\..." or "\\..."), so that nothing
+// searches folders for it; anything else, "\x" included, is relative to something.
+bool IsFullyQualified(std::wstring_view path);
+
+// The folder without its trailing backslashes, ready to be joined with "\" and a name
+// ("C:\" gives "C:").
+std::wstring WithoutTrailingSeparators(std::wstring folder);
+
 // Resolves an item against the base folder. Backslashes only; "/" is an ordinary
 // character. In this order:
 //  - an item that trims to an opening quote without a closing one comes back exactly
