@@ -60,7 +60,10 @@ struct StartCommand {
 
 std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& documentArgument) {
   // ResolvePath quotes a spaced path; the file itself is what lies inside.
-  std::wstring file(WithoutEnclosingQuotes(path));
+  std::wstring quoted(path);
+  std::optional<std::wstring> unquoted = StripQuotes(quoted);
+  if (!unquoted) return std::nullopt;
+  std::wstring file = std::move(*unquoted);
   // Anything but a full path (an opening quote without a closing one comes back as
   // given) would be looked for on PATH. No file name holds a quote either.
   if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos) return std::nullopt;

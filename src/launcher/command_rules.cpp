@@ -16,7 +16,7 @@ bool IsBareName(std::wstring_view name) {
 
 std::optional<std::wstring> FindBareName(const std::wstring& name,
                                          const ProgramQuestions& platform) {
-  if (name.empty() || name == L"." || name == L"..") return std::nullopt;
+  if (name.empty()) return std::nullopt;
   const std::optional<std::wstring> extension = FileExtension(name);
   const bool addExe = extension && extension->empty();
   for (const std::wstring& folder : platform.searchFolders) {
@@ -54,13 +54,6 @@ std::wstring QuotedForCommandLine(std::wstring_view text) {
   return NeedsQuotes(text) ? InQuotes(text) : std::wstring(text);
 }
 
-std::wstring_view WithoutEnclosingQuotes(std::wstring_view text) {
-  if (text.size() >= 2 && text.front() == kQuote && text.back() == kQuote) {
-    return text.substr(1, text.size() - 2);
-  }
-  return text;
-}
-
 bool IsProgramExtension(std::wstring_view extension) {
   return extension == L".exe" || extension == L".com";
 }
@@ -71,10 +64,13 @@ std::vector<std::wstring> SearchPathFolders(std::wstring_view pathVariable) {
   std::vector<std::wstring> folders;
   for (size_t start = 0; start <= pathVariable.size();) {
     size_t end = std::min(pathVariable.find(L';', start), pathVariable.size());
-    std::wstring entry(WithoutEnclosingQuotes(Trim(pathVariable.substr(start, end - start))));
+    std::wstring entry(pathVariable.substr(start, end - start));
     start = end + 1;
     // "C:" alone, "." or "bin" would be relative to some current folder.
-    if (IsFullyQualified(entry)) folders.push_back(WithoutTrailingSeparators(std::move(entry)));
+    std::optional<std::wstring> folder = StripQuotes(entry);
+    if (folder && IsFullyQualified(*folder)) {
+      folders.push_back(WithoutTrailingSeparators(std::move(*folder)));
+    }
   }
   return folders;
 }

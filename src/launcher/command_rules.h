@@ -21,9 +21,6 @@ bool NeedsQuotes(std::wstring_view text);
 // The text enclosed in double quotes when it needs them, else as it is.
 std::wstring QuotedForCommandLine(std::wstring_view text);
 
-// The text without one pair of enclosing double quotes.
-std::wstring_view WithoutEnclosingQuotes(std::wstring_view text);
-
 // ".exe" and ".com": the only types started as programs without a registration that
 // says so. Exact: the launcher lower-cases paths first.
 bool IsProgramExtension(std::wstring_view extension);
