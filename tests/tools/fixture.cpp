@@ -18,6 +18,11 @@
 //   --child-button         a push button inside the window
 //   --owned-chain N        N owned pop-ups: the window owns pop-up 1, which owns pop-up 2...;
 //                          each has a push button and the title "TITLE owned K"
+//   --draws-itself         draws itself with UpdateLayeredWindow (per-pixel alpha) every
+//                          200 ms, as shadows and toasts do; logs each failed redraw as
+//                          {"pid":P,"update_layered_window_error":CODE}
+//   --shell-window         registers itself as the desktop's shell window (SetShellWindow),
+//                          standing in for Explorer's desktop; exit code 3 if refused
 // Process options:
 //   --hang-on-question     once a visible KavoltQuestionWindow exists, stop pumping
 //                          messages (sleep) for --hang-seconds, then exit
@@ -39,6 +44,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -66,6 +72,8 @@ struct WindowSpec {
   std::optional<COLORREF> colorKey;
   bool childButton = false;
   int ownedChain = 0;
+  bool drawsItself = false;
+  bool shellWindow = false;
 };
 
 struct Options {
@@ -79,23 +87,64 @@ struct Options {
 
 int g_openWindows = 0;
 DWORD g_hangSeconds = 120;
+std::wstring g_logPath;
+constexpr UINT_PTR kRedrawTimer = 1;
 
 // One WriteFile on a handle opened for appending: lines of fixtures that start at the
 // same time do not interleave.
-void AppendLog(const std::wstring& path, int argc, wchar_t** argv) {
-  if (path.empty()) return;
+void WriteLogLine(const std::string& line) {
+  if (g_logPath.empty()) return;
+  HANDLE file = ::CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+void LogStart(int argc, wchar_t** argv) {
   wchar_t cwd[MAX_PATH * 4] = {};
   ::GetCurrentDirectoryW(static_cast<DWORD>(std::size(cwd)), cwd);
   std::string line = "{\"pid\":" + std::to_string(::GetCurrentProcessId()) +
                      ",\"command_line\":" + Json(::GetCommandLineW()) + ",\"argv\":[";
   for (int i = 1; i < argc; ++i) line += (i > 1 ? "," : "") + Json(argv[i]);
   line += "],\"cwd\":" + Json(cwd) + "}\n";
-  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  ::CloseHandle(file);
+  WriteLogLine(line);
+}
+
+// The whole window, opaque grey, drawn the way per-pixel-alpha windows draw.
+void DrawLayers(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  SIZE size{rect.right - rect.left, rect.bottom - rect.top};
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(info.bmiHeader), size.cx, -size.cy, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) return;
+  std::fill_n(static_cast<DWORD*>(bits), size.cx * size.cy, 0xFFA0A0A0);
+  HDC memory = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  POINT origin{rect.left, rect.top};
+  POINT source{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  if (!::UpdateLayeredWindow(window, nullptr, &origin, &size, memory, &source, 0, &blend,
+                             ULW_ALPHA)) {
+    WriteLogLine("{\"pid\":" + std::to_string(::GetCurrentProcessId()) +
+                 ",\"update_layered_window_error\":" + std::to_string(::GetLastError()) + "}\n");
+  }
+  ::SelectObject(memory, old);
+  ::DeleteDC(memory);
+  ::DeleteObject(bitmap);
+}
+
+// Exported by user32 but not declared by MinGW's headers.
+bool BecomeShellWindow(HWND window) {
+  using SetShellWindowFn = BOOL(WINAPI*)(HWND);
+  const auto set = reinterpret_cast<SetShellWindowFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+  return set != nullptr && set(window);
 }
 
 bool ParseInt(const wchar_t* text, long low, long high, int base, long& value) {
@@ -159,6 +208,10 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       current().colorKey =
           static_cast<COLORREF>(((a >> 16) & 0xFF) | (a & 0xFF00) | ((a & 0xFF) << 16));
       ++i;
+    } else if (arg == L"--draws-itself") {
+      current().drawsItself = true;
+    } else if (arg == L"--shell-window") {
+      current().shellWindow = true;
     } else if (arg == L"--child-button") {
       current().childButton = true;
     } else if (arg == L"--owned-chain" && has(1) && ParseInt(argv[i + 1], 1, 20, 10, a)) {
@@ -222,6 +275,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       ::EndPaint(window, &paint);
       return 0;
     }
+    case WM_TIMER:
+      if (wParam == kRedrawTimer) DrawLayers(window);
+      return 0;
     case WM_DESTROY:
       // Pop-ups go with their owner; only the titled windows keep the program alive.
       if (::GetWindow(window, GW_OWNER) == nullptr && --g_openWindows == 0) ::PostQuitMessage(0);
@@ -259,14 +315,20 @@ void CALLBACK ShowAll(HWND, UINT, UINT_PTR timer, DWORD) {
       0);
 }
 
-void Open(const WindowSpec& spec, int index, bool show) {
+bool Open(const WindowSpec& spec, int index, bool show) {
   Register(spec.className);
   const POINT pos = spec.pos.value_or(POINT{40 + 40 * index, 40 + 30 * index});
-  HWND window = ::CreateWindowExW(0, spec.className.c_str(), spec.title.c_str(),
+  HWND window = ::CreateWindowExW(spec.drawsItself ? WS_EX_LAYERED : 0, spec.className.c_str(),
+                                  spec.title.c_str(),
                                   WS_OVERLAPPEDWINDOW, pos.x, pos.y, spec.size.cx, spec.size.cy,
                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (window == nullptr) return;
+  if (window == nullptr) return true;
   ++g_openWindows;
+  if (spec.shellWindow && !BecomeShellWindow(window)) return false;
+  if (spec.drawsItself) {
+    DrawLayers(window);
+    ::SetTimer(window, kRedrawTimer, 200, nullptr);
+  }
   if (spec.alpha) {
     // Layered before it shows, as a program that is translucent by itself would be.
     ::SetWindowLongPtrW(window, GWL_EXSTYLE,
@@ -291,6 +353,7 @@ void Open(const WindowSpec& spec, int index, bool show) {
     ::ShowWindow(popup, SW_SHOWNORMAL);
     owner = popup;
   }
+  return true;
 }
 
 }  // namespace
@@ -300,20 +363,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** argv = __wargv;
   const std::optional<Options> options = Parse(Arguments(argc, argv));
 
-  std::wstring logPath;
   if (options && !options->logPath.empty()) {
-    logPath = options->logPath;
+    g_logPath = options->logPath;
   } else if (const wchar_t* env = _wgetenv(L"KAVOLT_FIXTURE_LOG"); env != nullptr) {
-    logPath = env;
+    g_logPath = env;
   }
-  AppendLog(logPath, argc, argv);  // also for a bad command line: the start is what counts
+  LogStart(argc, argv);  // also for a bad command line: the start is what counts
   if (!options) return 2;
   if (options->exitAtOnce) return 0;
 
   Register(kPopupClass);
   const bool showNow = options->showAfterMs == 0;
   for (size_t i = 0; i < options->windows.size(); ++i) {
-    Open(options->windows[i], static_cast<int>(i), showNow);
+    if (!Open(options->windows[i], static_cast<int>(i), showNow)) return 3;
   }
   if (g_openWindows == 0) return 1;
   if (!showNow) ::SetTimer(nullptr, 0, options->showAfterMs, ShowAll);
