@@ -74,6 +74,7 @@ void FrmFront::OnLoad() {
 
   SetZOrder(Handle(), HWND_TOPMOST);
   Timer1.SetEnabled(true);
+  PutBackArrowLeftByKavolt({text::kCursorSetFile, text::kCursorReleaseFile});
   TakeArrowCopy();
 }
 

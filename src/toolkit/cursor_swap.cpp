@@ -1,7 +1,9 @@
 #include "toolkit/cursor_swap.h"
 
 #include <atomic>
+#include <utility>
 
+#include "toolkit/cursor_image.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {
@@ -21,6 +23,20 @@ void Trace(std::wstring_view what) {
   ::OutputDebugStringW(line.c_str());
 }
 
+std::wstring BesideExecutable(std::wstring_view relativeName) {
+  std::wstring path = ExecutableFolder();
+  path.push_back(L'\\');
+  path.append(relativeName);
+  return path;
+}
+
+// SetSystemCursor takes over only a cursor it accepts; a refused one is still ours.
+bool HandToSystem(HCURSOR cursor) {
+  if (calls.setSystemCursor(cursor, OCR_NORMAL)) return true;
+  if (cursor != nullptr) calls.destroyCursor(cursor);
+  return false;
+}
+
 bool IsNormalFile(const std::wstring& path) {
   WIN32_FIND_DATAW found{};
   UniqueFind search(::FindFirstFileExW(path.c_str(), FindExInfoBasic, &found,
@@ -34,32 +50,47 @@ bool IsNormalFile(const std::wstring& path) {
 }  // namespace
 
 CursorCalls RealCursorCalls() {
-  return CursorCalls{::SetSystemCursor, ::LoadCursorFromFileW, ::CopyIcon, ::LoadCursorW};
+  return CursorCalls{::SetSystemCursor, ::LoadCursorFromFileW, ::CopyIcon,
+                     ::LoadCursorW,     ::DestroyCursor,       ::SystemParametersInfoW};
 }
 
 void UseCursorCalls(const CursorCalls& replacement) { calls = replacement; }
 
 HCURSOR SavedArrowCursor() { return savedArrow; }
 
+void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFiles) {
+  const std::optional<CursorImage> arrow = ReadCursorImage(calls.loadCursor(nullptr, IDC_ARROW));
+  if (!arrow) return;
+  for (std::wstring_view name : cursorFiles) {
+    // At the arrow's size: the system may have scaled the cursor it was given.
+    const UniqueCursor file(static_cast<HCURSOR>(
+        ::LoadImageW(nullptr, BesideExecutable(name).c_str(), IMAGE_CURSOR, arrow->width,
+                     arrow->height, LR_LOADFROMFILE)));
+    if (ReadCursorImage(file.get()) == arrow) {
+      calls.systemParametersInfo(SPI_SETCURSORS, 0, nullptr, 0);
+      Trace(L"the user's cursor scheme");
+      return;
+    }
+  }
+}
+
 void TakeArrowCopy() {
   savedArrow = calls.copyIcon(calls.loadCursor(nullptr, IDC_ARROW));
 }
 
 void SwapArrowCursor(std::wstring_view relativeName) {
-  std::wstring path = ExecutableFolder();
-  path.push_back(L'\\');
-  path.append(relativeName);
+  // Never swap what could not be put back.
+  if (savedArrow == nullptr) return;
+  const std::wstring path = BesideExecutable(relativeName);
   if (!IsNormalFile(path)) return;
   HCURSOR cursor = calls.loadCursorFromFile(path.c_str());
-  if (cursor == nullptr) return;
-  // From here on the cursor is the system's; Kavolt never destroys it.
-  calls.setSystemCursor(cursor, OCR_NORMAL);
+  if (cursor == nullptr || !HandToSystem(cursor)) return;
   arrowSwapped = true;
   Trace(path);
 }
 
 void RestoreArrowCursor() {
-  calls.setSystemCursor(savedArrow, OCR_NORMAL);
+  HandToSystem(std::exchange(savedArrow, nullptr));
   arrowSwapped = false;
   Trace(L"saved copy");
   TakeArrowCopy();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ struct CursorCalls {
   HCURSOR(WINAPI* loadCursorFromFile)(LPCWSTR);
   HICON(WINAPI* copyIcon)(HICON);
   HCURSOR(WINAPI* loadCursor)(HINSTANCE, LPCWSTR);
+  BOOL(WINAPI* destroyCursor)(HCURSOR);
+  BOOL(WINAPI* systemParametersInfo)(UINT, UINT, PVOID, UINT);
 };
 CursorCalls RealCursorCalls();
 void UseCursorCalls(const CursorCalls& calls);
@@ -23,14 +26,22 @@ void UseCursorCalls(const CursorCalls& calls);
 // The private copy of the standard arrow that the next restore hands to the system.
 HCURSOR SavedArrowCursor();
 
+// A run of Kavolt that was killed while a mode was armed leaves its cursor as the
+// system arrow, and a copy taken then would put that cursor back for good. When the
+// arrow shows one of these cursor files (relative to the executable's folder), the
+// user's own cursor scheme is loaded again; any other arrow is the user's and stays.
+void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFiles);
+
 // Takes a copy of the arrow now shown as the standard one into SavedArrowCursor.
 void TakeArrowCopy();
 
 // Replaces the system arrow with the cursor file at the executable's folder, "\" and
-// the name. A missing, hidden, system or unloadable file changes nothing.
+// the name. A missing, hidden, system or unloadable file changes nothing, and so does
+// every swap while there is no saved copy to put back.
 void SwapArrowCursor(std::wstring_view relativeName);
 
-// Puts the saved copy back as the system arrow and takes a fresh copy.
+// Puts the saved copy back as the system arrow and takes a fresh copy. A copy the
+// system refuses stays Kavolt's, and is destroyed.
 void RestoreArrowCursor();
 
 // For a crash: puts the saved copy back only if Kavolt swapped the arrow, without

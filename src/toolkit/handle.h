@@ -79,6 +79,7 @@ using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueKey = UniqueResource<RegistryKeyTraits>;
 using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
+using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
 using UniqueCursor = UniqueResource<CursorTraits>;
 using UniqueFind = UniqueResource<FindFileTraits>;
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/handle.h"
+
 namespace kavolt {
 namespace {
 
@@ -22,13 +24,16 @@ struct Call {
 std::vector<Call> calls;
 bool loadFails = false;
 bool loadForReal = false;
+bool systemRefuses = false;
+bool copyFails = false;
+HCURSOR arrowShown = nullptr;  // what the shared arrow shows; nullptr: a fake handle
 UINT_PTR nextHandle = 0x1000;
 
 HCURSOR NewFakeHandle() { return reinterpret_cast<HCURSOR>(nextHandle += 0x10); }
 
 BOOL WINAPI RecordSetSystemCursor(HCURSOR cursor, DWORD id) {
   calls.push_back({L"SetSystemCursor", std::to_wstring(id), cursor});
-  return TRUE;
+  return systemRefuses ? FALSE : TRUE;
 }
 HCURSOR WINAPI RecordLoadCursorFromFile(LPCWSTR path) {
   HCURSOR cursor = loadFails ? nullptr : loadForReal ? LoadCursorFromFileW(path) : NewFakeHandle();
@@ -36,21 +41,35 @@ HCURSOR WINAPI RecordLoadCursorFromFile(LPCWSTR path) {
   return cursor;
 }
 HICON WINAPI RecordCopyIcon(HICON icon) {
-  HCURSOR copy = NewFakeHandle();
+  HCURSOR copy = copyFails ? nullptr : NewFakeHandle();
   calls.push_back({L"CopyIcon", std::to_wstring(reinterpret_cast<UINT_PTR>(icon)), copy});
   return copy;
 }
 HCURSOR WINAPI RecordLoadCursor(HINSTANCE, LPCWSTR name) {
-  HCURSOR shared = reinterpret_cast<HCURSOR>(UINT_PTR{0xA770});
+  HCURSOR shared = arrowShown ? arrowShown : reinterpret_cast<HCURSOR>(UINT_PTR{0xA770});
   calls.push_back({L"LoadCursor", std::to_wstring(reinterpret_cast<UINT_PTR>(name)), shared});
   return shared;
+}
+BOOL WINAPI RecordDestroyCursor(HCURSOR cursor) {
+  calls.push_back({L"DestroyCursor", L"", cursor});
+  return TRUE;
+}
+BOOL WINAPI RecordSystemParametersInfo(UINT action, UINT, PVOID, UINT) {
+  calls.push_back({L"SystemParametersInfo", std::to_wstring(action), nullptr});
+  return TRUE;
+}
+
+std::vector<std::wstring> Names(const std::vector<Call>& made) {
+  std::vector<std::wstring> names;
+  for (const Call& call : made) names.push_back(call.what);
+  return names;
 }
 
 class CursorSwap : public ::testing::Test {
  protected:
   void SetUp() override {
     UseCursorCalls({RecordSetSystemCursor, RecordLoadCursorFromFile, RecordCopyIcon,
-                    RecordLoadCursor});
+                    RecordLoadCursor, RecordDestroyCursor, RecordSystemParametersInfo});
     folder_ = fs::path(ExecutableFolder()) / L"cursor";
     fs::create_directories(folder_);
     TakeArrowCopy();
@@ -59,6 +78,8 @@ class CursorSwap : public ::testing::Test {
     loadForReal = false;
   }
   void TearDown() override {
+    systemRefuses = copyFails = false;
+    arrowShown = nullptr;
     RestoreArrowCursor();
     UseCursorCalls(RealCursorCalls());
     for (const auto& entry : fs::directory_iterator(folder_)) {
@@ -133,6 +154,53 @@ TEST_F(CursorSwap, RestoreHandsOverTheSavedCopyThenTakesAFreshOne) {
   EXPECT_EQ(calls[2].what, L"CopyIcon");
   EXPECT_EQ(SavedArrowCursor(), calls[2].cursor);
   EXPECT_NE(SavedArrowCursor(), saved) << "a copy handed to the system is never reused";
+}
+
+TEST_F(CursorSwap, NeverLosesACursorItCannotHandOver) {
+  MakeFile(L"set.cur");
+  const HCURSOR saved = SavedArrowCursor();
+  systemRefuses = true;
+  SwapArrowCursor(L"cursor\\set.cur");
+  RestoreArrowCursorIfSwapped();  // a refused swap left nothing to put back
+  RestoreArrowCursor();
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{
+                              L"LoadCursorFromFile", L"SetSystemCursor", L"DestroyCursor",
+                              L"SetSystemCursor", L"DestroyCursor", L"LoadCursor", L"CopyIcon"}));
+  EXPECT_EQ(calls[2].cursor, calls[0].cursor) << "the refused file cursor is destroyed";
+  EXPECT_EQ(calls[4].cursor, saved) << "the refused copy is destroyed, not leaked";
+
+  // Without a copy (the system would not copy the arrow) nothing is swapped.
+  systemRefuses = false;
+  copyFails = true;
+  RestoreArrowCursor();
+  ASSERT_EQ(SavedArrowCursor(), nullptr);
+  calls.clear();
+  SwapArrowCursor(L"cursor\\set.cur");
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(CursorSwap, AnArrowLeftByAKilledRunGivesWayToTheUsersScheme) {
+  for (const wchar_t* name : {L"set.cur", L"reset.cur"}) {
+    CopyFileW(ShippedCursor(name).c_str(), (folder_ / name).c_str(), FALSE);
+  }
+  const UniqueCursor set(LoadCursorFromFileW(ShippedCursor(L"set.cur").c_str()));
+  const UniqueCursor reset(LoadCursorFromFileW(ShippedCursor(L"reset.cur").c_str()));
+  const struct {
+    const wchar_t* arrow;
+    HCURSOR shows;
+    bool reloads;
+  } cases[] = {{L"set.cur", set.get(), true},
+               {L"reset.cur", reset.get(), true},
+               {L"the standard arrow", LoadCursorW(nullptr, IDC_ARROW), false},
+               {L"another program's cursor", LoadCursorW(nullptr, IDC_HAND), false}};
+  for (const auto& c : cases) {
+    arrowShown = c.shows;
+    calls.clear();
+    PutBackArrowLeftByKavolt({L"cursor\\set.cur", L"cursor\\reset.cur"});
+    const bool reloaded = !calls.empty() && calls.back().what == L"SystemParametersInfo" &&
+                          calls.back().argument == std::to_wstring(SPI_SETCURSORS);
+    EXPECT_EQ(reloaded, c.reloads) << c.arrow;
+  }
 }
 
 TEST_F(CursorSwap, SetReleaseIdleSequence) {
