@@ -136,8 +136,12 @@ void FrmFront::ArmPickMode(const wchar_t* cursorFile, const wchar_t* hint) {
 
 void FrmFront::HScroll1Change() {
   HWND pinned = PinnedWindow.Handle;
-  // Making a window layered sends it messages: a hung pinned window would freeze Kavolt.
-  if (pinned != nullptr && !WindowResponds(pinned, kResponseTimeoutMs)) return;
+  if (pinned != nullptr) {
+    // Making a window layered sends it messages: a hung pinned window would freeze Kavolt.
+    if (!WindowResponds(pinned, kResponseTimeoutMs)) return;
+    // A window that draws its own layers refuses a constant alpha: it stays as it is.
+    if (DrawsItsOwnLayers(pinned)) return;
+  }
   RememberLayeredState(pinned);
   MakeLayered(pinned);
   SetWindowAlpha(pinned, static_cast<BYTE>(255 - HScroll1.Value()));

@@ -27,6 +27,14 @@ void Unpack(HANDLE value, COLORREF& key, BYTE& alpha, DWORD& flags) {
 
 }  // namespace
 
+bool DrawsItsOwnLayers(HWND window) {
+  if ((::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) == 0) return false;
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  return ::GetLayeredWindowAttributes(window, &key, &alpha, &flags) == FALSE;
+}
+
 void RememberLayeredState(HWND window) {
   if (window == nullptr || !::IsWindow(window)) return;
   if (::GetPropW(window, kAddedLayeredProp) != nullptr ||

@@ -7,6 +7,11 @@
 
 namespace kavolt {
 
+// A window that draws itself with UpdateLayeredWindow is layered but has no layered
+// attributes; once any are set, its own drawing fails until its program restarts.
+// Such a window never gets a constant alpha from Kavolt.
+bool DrawsItsOwnLayers(HWND window);
+
 // Call before Kavolt makes the window layered or changes its alpha; only the first
 // call after a restore records anything.
 void RememberLayeredState(HWND window);

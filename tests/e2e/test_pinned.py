@@ -89,6 +89,19 @@ def test_a_window_layered_by_its_own_program_keeps_its_layering(kavolt, fixture_
     assert window["layered_flags"] == 3  # LWA_COLORKEY | LWA_ALPHA
 
 
+def test_a_window_that_draws_its_own_layers_is_never_given_an_alpha(kavolt, fixture_windows):
+    own = fixture_windows("--title", "Draws itself", "--pos", *A_POS, "--draws-itself")
+    k = kavolt()
+    p.pin(k, A_POINT)
+    p.slide_to(k, 100)
+    # The release sets the slider back to 0 while the record still names the window.
+    p.pin(k, A_POINT, mode=p.RELEASE)
+    window = own.window("Draws itself")
+    assert not window["topmost"] and window["layered"]
+    assert window["alpha"] is None, "layered attributes set: its own drawing now fails"
+    assert not [e for e in own.log_entries() if "update_layered_window_error" in e]
+
+
 def test_the_panel_shows_while_the_pinned_window_exists(kavolt, fixture_windows, targets):
     k = kavolt()
     p.pin(k, A_POINT)
