@@ -44,8 +44,11 @@ void FrmFront::WatchLoop() {
       HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
       const std::wstring title = WindowTitle(target);
       const std::wstring className = WindowClassName(target);
-      // Clicks on Kavolt's own controls and on untitled windows are no picks.
-      if (target != Handle() && !title.empty()) HandlePick(target, title, className);
+      // Clicks on Kavolt's own controls and on untitled windows are no picks, and nor is
+      // the desktop: made topmost, it would cover every window, Kavolt's own included.
+      const bool refused = target == Handle() || title.empty() || target == ::GetShellWindow() ||
+                           target == ::GetDesktopWindow();
+      if (!refused) HandlePick(target, title, className);
     }
 
     if (DispatchPendingMessages()) CloseOnQuitRequest();

@@ -52,17 +52,25 @@ def test_a_question_not_answered_ok_changes_nothing(kavolt, targets, close):
     assert k.arrow_changes()[-1] == "saved copy"
 
 
-@pytest.mark.parametrize("where", ["own window", "empty title"])
+# The window pressed on, opened by a fixture with these options (None: Kavolt's own).
+REFUSED = {
+    "own window": None,
+    "empty title": ("--empty-title",),
+    # Made topmost, the desktop would cover every window, Kavolt's own included.
+    "desktop": ("--title", "Program Manager", "--shell-window"),
+}
+
+
+@pytest.mark.parametrize("where", list(REFUSED))
 def test_refused_picks_leave_the_mode_armed(kavolt, fixture_windows, targets, where):
-    untitled = fixture_windows("--empty-title", "--pos", 650, 20)
+    other = REFUSED[where] and fixture_windows(*REFUSED[where], "--pos", 650, 20)
     k = kavolt()
     p.select_option(k, p.SET)
-    if where == "own window":
+    if other is None:
         main = k.main_window()
         point = (main["client"][0] + 3, main["client"][3] - 3)  # frame margin, no control
     else:
-        window = h.wait_until(lambda: next((w for w in untitled.windows() if w["title"] == ""),
-                                           None), 10, "the untitled window")
+        window = h.wait_until(lambda: next(iter(other.windows()), None), 10, f"the {where} window")
         point = h.centre(window["rect"])
     h.move(*point)
     h.mouse_down()
