@@ -72,7 +72,7 @@ bool FrmFront::PinnedWindowExists() const {
   // the same class and title must not hide the panel of one that still exists.
   return pinned != nullptr && ::IsWindow(pinned) &&
          WindowClassName(pinned) == PinnedWindow.ClassName &&
-         WindowTitle(pinned) == PinnedWindow.Title;
+         WindowTitleIs(pinned, PinnedWindow.Title);
 }
 
 void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {

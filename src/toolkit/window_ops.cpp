@@ -1,5 +1,7 @@
 #include "toolkit/window_ops.h"
 
+#include <algorithm>
+
 namespace kavolt {
 
 BOOL SetZOrder(HWND window, HWND insertAfter) {
@@ -35,6 +37,17 @@ std::wstring WindowTitle(HWND window) {
     }
     title.assign(title.size() * 2, L'\0');
   }
+}
+
+bool WindowTitleIs(HWND window, std::wstring_view title) {
+  constexpr size_t kComparedLength = 4096;
+  const int length = ::GetWindowTextLengthW(window);
+  if (length < 0 || static_cast<size_t>(length) != title.size()) return false;
+  const std::wstring_view compared = title.substr(0, kComparedLength);
+  std::wstring read(compared.size() + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, read.data(), static_cast<int>(read.size()));
+  return static_cast<size_t>(std::max(copied, 0)) == compared.size() &&
+         std::wstring_view(read.data(), compared.size()) == compared;
 }
 
 bool WindowResponds(HWND window, UINT timeoutMs) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace kavolt {
 
@@ -21,6 +22,10 @@ void SetWindowAlpha(HWND window, BYTE alpha);
 // Full class name and title; empty for a window that does not exist.
 std::wstring WindowClassName(HWND window);
 std::wstring WindowTitle(HWND window);
+
+// Whether the window's title is this text. Reads the title's length and at most its
+// first few thousand characters, never all of it: a title may be megabytes long.
+bool WindowTitleIs(HWND window, std::wstring_view title);
 
 // Whether the window's program handles messages: not hung, and answering within the
 // timeout. Calls that send a window messages (SetWindowPos, SetWindowLongPtr) block for

@@ -80,6 +80,9 @@ TEST(WindowTexts, ComeBackWhole) {
     TestWindow window(title.c_str());
     EXPECT_EQ(WindowTitle(window.get()), title) << "length " << title.size();
     EXPECT_EQ(WindowClassName(window.get()), TestWindow::kClassName);
+    EXPECT_TRUE(WindowTitleIs(window.get(), title));
+    EXPECT_FALSE(WindowTitleIs(window.get(), title + L"x"));
+    EXPECT_FALSE(WindowTitleIs(window.get(), L"y" + title.substr(1)));
   }
 }
 
