@@ -17,7 +17,9 @@ int RunKavolt() {
 
   // Lives until the process ends: the program ends from inside its handlers.
   static FrmFront frmFront;
-  frmFront.Handle();  // creating it runs the start-up, which may end the program
+  // Creating it runs the start-up, which may end the program. Without a main window
+  // there is nothing to wait for, and nothing to close it by.
+  if (frmFront.Handle() == nullptr) return 1;
   frmFront.Show();
   const int exitCode = RunMessageLoop();
   frmFront.CloseOnQuitRequest();  // ends the process

@@ -7,6 +7,7 @@
 #include "launcher/command_line_mode.h"
 #include "toolkit/cursor_swap.h"
 #include "toolkit/layered_state.h"
+#include "toolkit/single_instance.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {
@@ -55,7 +56,7 @@ FrmFront::FrmFront()
 // ---- Start-up -------------------------------------------------------------------
 
 void FrmFront::OnLoad() {
-  if (AnotherInstanceRuns()) RefuseSecondInstance();
+  if (AnotherInstanceRuns(kInstanceMutexName, instanceMutex_)) RefuseSecondInstance();
 
   OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
 #ifdef _MSC_VER
@@ -76,11 +77,6 @@ void FrmFront::OnLoad() {
   Timer1.SetEnabled(true);
   PutBackArrowLeftByKavolt({text::kCursorSetFile, text::kCursorReleaseFile});
   TakeArrowCopy();
-}
-
-bool FrmFront::AnotherInstanceRuns() {
-  instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-  return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 void FrmFront::RefuseSecondInstance() {

@@ -49,7 +49,6 @@ class FrmFront : public Form {
   [[noreturn]] void Unload();
 
   // Start-up.
-  bool AnotherInstanceRuns();
   [[noreturn]] void RefuseSecondInstance();
 
   // Pick modes.

@@ -322,7 +322,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_DRAWITEM: {
+      // Any program may send any message: a pointer it leaves out is no item.
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item == nullptr) break;
       if (Control* control = ControlFromHandle(item->hwndItem)) {
         control->OnDrawItem(*item);
         return TRUE;
@@ -372,10 +374,11 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ForgetInstalledFonts();
       break;
     case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (suggested == nullptr || HIWORD(wParam) == 0) return 0;
       dpi_ = HIWORD(wParam);
       fonts_.clear();
       LayOutControls();
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

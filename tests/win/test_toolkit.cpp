@@ -2,6 +2,8 @@
 // and the modal show, on real windows.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,6 +15,7 @@
 #include "toolkit/font.h"
 #include "toolkit/form.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/single_instance.h"
 
 namespace kavolt {
 namespace {
@@ -322,6 +325,39 @@ TEST(Fonts, NamedFacesFallBackWhenAbsent) {
       EXPECT_TRUE(FontFaceInstalled(info.lfFaceName)) << "fell back to " << info.lfFaceName;
     }
   }
+}
+
+TEST(Form, IgnoresMessagesThatLeaveOutTheirData) {
+  SampleForm form;
+  const unsigned dpi = form.Dpi();
+  // Another program may send these with no pointer where one belongs.
+  for (const UINT message : {UINT{WM_DRAWITEM}, UINT{WM_MEASUREITEM}, UINT{WM_DPICHANGED}}) {
+    SendMessageW(form.Handle(), message, 0, 0);
+    SendMessageW(form.frame.Handle(), message, 0, 0);
+  }
+  EXPECT_EQ(form.Dpi(), dpi);
+}
+
+TEST(SingleInstance, EveryInstanceOnTheDesktopCounts) {
+  constexpr wchar_t kName[] = L"Local\\KavoltTest.SingleInstance";
+  UniqueHandle first;
+  EXPECT_FALSE(AnotherInstanceRuns(kName, first));
+  EXPECT_TRUE(first);
+  UniqueHandle second;
+  EXPECT_TRUE(AnotherInstanceRuns(kName, second));
+
+  // One that this user may not open, as an elevated instance's is.
+  constexpr wchar_t kDeniedName[] = L"Local\\KavoltTest.SingleInstance.Denied";
+  PSECURITY_DESCRIPTOR denyAll = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:SYG:SYD:P", SDDL_REVISION_1, &denyAll, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), denyAll, FALSE};
+  const UniqueHandle elevated(CreateMutexW(&attributes, FALSE, kDeniedName));
+  LocalFree(denyAll);
+  ASSERT_TRUE(elevated);
+  ASSERT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, kDeniedName), nullptr) << "the mutex is not denied";
+  UniqueHandle third;
+  EXPECT_TRUE(AnotherInstanceRuns(kDeniedName, third));
 }
 
 }  // namespace
