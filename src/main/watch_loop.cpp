@@ -76,7 +76,7 @@ bool FrmFront::PinnedWindowExists() const {
 }
 
 void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {
-  RestoreArrowCursor();
+  PutBackSavedArrow();
   frmGuide.Close();
   if (Opt.IsSelected(0)) {
     ConfirmAndApply(PickAction::kSet, target, title, className);
@@ -85,6 +85,9 @@ void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wst
   } else {
     lblMsg.SetText(L"");
   }
+  // Only now, with the question answered: nothing swaps the arrow in between, and the
+  // question opens sooner without it.
+  TakeArrowCopy();
   Opt.Select(2);
 }
 

@@ -90,10 +90,14 @@ void SwapArrowCursor(std::wstring_view relativeName) {
 }
 
 void RestoreArrowCursor() {
+  PutBackSavedArrow();
+  TakeArrowCopy();
+}
+
+void PutBackSavedArrow() {
   HandToSystem(std::exchange(savedArrow, nullptr));
   arrowSwapped = false;
   Trace(L"saved copy");
-  TakeArrowCopy();
 }
 
 void RestoreArrowCursorIfSwapped() noexcept {

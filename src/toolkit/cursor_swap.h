@@ -40,9 +40,13 @@ void TakeArrowCopy();
 // every swap while there is no saved copy to put back.
 void SwapArrowCursor(std::wstring_view relativeName);
 
-// Puts the saved copy back as the system arrow and takes a fresh copy. A copy the
-// system refuses stays Kavolt's, and is destroyed.
+// Puts the saved copy back as the system arrow and takes a fresh copy.
 void RestoreArrowCursor();
+
+// The first half of RestoreArrowCursor: the saved copy is used up, and TakeArrowCopy
+// must run before the next swap. A copy the system refuses stays Kavolt's, and is
+// destroyed.
+void PutBackSavedArrow();
 
 // For a crash: puts the saved copy back only if Kavolt swapped the arrow, without
 // allocating, locking or taking a new copy.
