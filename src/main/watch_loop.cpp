@@ -52,7 +52,10 @@ void FrmFront::WatchLoop() {
     }
 
     if (DispatchPendingMessages()) CloseOnQuitRequest();
-    WaitForMessages(kPausePerPassMs);
+    // A plain sleep, not a wait for messages: under Wine the activation of the clicked
+    // window wakes such a wait just around the press, and the stale button state read
+    // then delays the pick by a pass or two. A message waits one pass at most.
+    ::Sleep(kPausePerPassMs);
   } while (!RunFlag.empty());
 }
 

@@ -25,10 +25,6 @@ bool DispatchPendingMessages() {
   return false;
 }
 
-void WaitForMessages(DWORD milliseconds) {
-  ::MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
 int RunMessageLoop() {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -13,9 +13,6 @@ bool TranslateFormNavigation(MSG& message);
 // here is put back for the outer loop, and the result is true.
 bool DispatchPendingMessages();
 
-// Returns after the timeout, or earlier when input or a message arrives.
-void WaitForMessages(DWORD milliseconds);
-
 // The ordinary loop of the program's outer level; returns the WM_QUIT exit code.
 int RunMessageLoop();
 
