@@ -11,14 +11,14 @@ Function* User32Function(const char* name) {
   return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
 }
 
+}  // namespace
+
 unsigned SystemDpi() {
   HDC screen = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
   return dpi > 0 ? static_cast<unsigned>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
-
-}  // namespace
 
 namespace without_dpi_services {
 

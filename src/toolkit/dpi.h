@@ -9,6 +9,9 @@ namespace kavolt {
 // The window's DPI; the system's where windows have no DPI of their own.
 unsigned DpiForWindow(HWND window);
 
+// The system's DPI: that of a new window on the primary monitor.
+unsigned SystemDpi();
+
 // AdjustWindowRectEx for a window at that DPI (at the system's where there is no other).
 bool AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, unsigned dpi);
 

@@ -105,12 +105,21 @@ void Form::Create() {
   if (spec_.background) background_.reset(::CreateSolidBrush(*spec_.background));
 
   HWND owner = spec_.ownedByHiddenWindow ? HiddenOwnerWindow() : nullptr;
-  ::CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, 0, 0, 0, 0, owner,
+  // Created at its final size where its DPI is the system's, as it is on the primary
+  // monitor; sized again on a monitor of another scale.
+  dpi_ = SystemDpi();
+  const RECT bounds = Bounds();
+  ::CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, bounds.left,
+                    bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                     nullptr, Instance(), this);
   if (window_ == nullptr) return;
 
-  dpi_ = DpiForWindow(window_);
-  SizeWindow();
+  if (const unsigned dpi = DpiForWindow(window_); dpi != dpi_) {
+    dpi_ = dpi;
+    const RECT resized = Bounds();
+    ::SetWindowPos(window_, nullptr, resized.left, resized.top, resized.right - resized.left,
+                   resized.bottom - resized.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   CreateControls();
   for (Timer* timer : timers_) {
     timer->enabled_ = timer->enabledByDesign_;
@@ -122,12 +131,11 @@ void Form::Create() {
   if (window_ != nullptr) CreateTooltips();
 }
 
-void Form::SizeWindow() {
+RECT Form::Bounds() {
   RECT frame{0, 0, ToPixels(spec_.clientWidthTwips), ToPixels(spec_.clientHeightTwips)};
   AdjustWindowRectForDpi(frame, spec_.style, spec_.exStyle, dpi_);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   int left = 0;
   int top = 0;
   if (spec_.centred) {
@@ -136,10 +144,8 @@ void Form::SizeWindow() {
     ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
     left = monitor.rcMonitor.left + (monitor.rcMonitor.right - monitor.rcMonitor.left - width) / 2;
     top = monitor.rcMonitor.top + (monitor.rcMonitor.bottom - monitor.rcMonitor.top - height) / 2;
-  } else {
-    flags |= SWP_NOMOVE;
   }
-  ::SetWindowPos(window_, nullptr, left, top, width, height, flags);
+  return RECT{left, top, left + width, top + height};
 }
 
 void Form::CreateControls() {

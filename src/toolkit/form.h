@@ -85,7 +85,8 @@ class Form {
   void Adopt(Control& control) { controls_.push_back(&control); }
   void Adopt(Timer& timer) { timers_.push_back(&timer); }
   void Create();
-  void SizeWindow();
+  // Where the window goes at the form's DPI: centred, or at the origin.
+  RECT Bounds();
   void CreateControls();
   void CreateTooltips();
   void LayOutControls();
