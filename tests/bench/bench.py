@@ -6,7 +6,9 @@
    polling with a 10 ms sleep, measured in the same run. Each figure is the program's
    own processor time plus the wineserver's during the period.
 2. Latency from a press of the primary button on a target to the question window being
-   visible, over a number of picks (tests/tools/pickbench.cpp, timed inside Wine).
+   visible, against the same program polling every 10 ms that opens a popup like Kavolt's
+   question on a press (idle_reference --press). Real presses on the same target,
+   alternately for each, timed inside Wine by tests/tools/pickbench.cpp.
 
 Run through scripts/bench.sh, which builds and brings the rig up and down.
 """
@@ -27,6 +29,8 @@ import picking as p  # noqa: E402
 TICKS = os.sysconf("SC_CLK_TCK")
 STILL_POINT = (1000, 740)
 TARGET_POS, TARGET_POINT = (20, 20), (170, 140)
+REFERENCE_CLASS, REFERENCE_POPUP = "KavoltIdleReference", "KavoltReferencePopup"
+QUESTION = "KavoltQuestionWindow"
 
 
 def cpu_seconds(pid: int) -> float:
@@ -62,10 +66,10 @@ def idle_figures(seconds: float) -> dict:
     results = {}
     for name, args in (("reference", []), ("polling reference", ["--poll"])):
         reference = h.WineProcess(h.tool_path("idle_reference"), args, env=h.wine_env())
-        h.wait_for_window("KavoltIdleReference")
+        h.wait_for_window(REFERENCE_CLASS)
         results[name] = measure(reference.popen.pid, seconds)
         reference.kill()
-        h.wait_until(lambda: h.find_window("KavoltIdleReference") is None, 10, "the reference to end")
+        h.wait_until(lambda: h.find_window(REFERENCE_CLASS) is None, 10, "the reference to end")
 
     kavolt = h.Kavolt()
     kavolt.main_window()
@@ -81,29 +85,67 @@ def idle_figures(seconds: float) -> dict:
     return results
 
 
-def pick_latencies(picks: int) -> list[float]:
-    """Real picks made with xdotool; pickbench, inside Wine, times each one from the
-    moment the press is visible to Windows programs to the question being visible."""
+def arm_reference() -> None:
+    """Clicks the reference's "Pick" button, as Opt(0) is clicked to arm Kavolt."""
+    window = h.wait_for_window(REFERENCE_CLASS)
+    h.click(*h.child_centre(window, h.child(window, "Button", "Pick")))
+    h.wait_for_window(REFERENCE_CLASS, "pick reference armed")
+
+
+def timed_press(probe: h.WineProcess, pick: int) -> dict:
+    """Holds the button down on the target until the probe reports the window of the
+    pick (read from the probe's output, so that no inspector runs while it is timed)."""
+    def reported():
+        return next((r for r in map(json.loads, probe.output().splitlines())
+                     if r.get("pick") == pick), None)
+    h.move(*TARGET_POINT)
+    h.mouse_down()
+    try:
+        return h.wait_until(reported, 15, f"the window of pick {pick}", interval=0.01)
+    finally:
+        h.mouse_up()
+
+
+def cancel(window_class: str) -> None:
+    window = h.wait_for_window(window_class)
+    h.click(*h.child_centre(window, h.child(window, "Button", "Cancel")))
+    h.wait_until(lambda: h.find_window(window_class) is None, 10, f"{window_class} to close")
+
+
+def pick_latencies(picks: int) -> dict[str, list[float]]:
+    """Real picks made with xdotool on one target, in turns for the reference and for
+    Kavolt (ABBA, so that neither always goes first), both running throughout so that
+    both see the same load. pickbench, inside Wine, times each from the moment the press
+    is visible to Windows programs to the window being visible."""
+    target = h.Fixture("--title", "Bench target", "--pos", *TARGET_POS)
+    reference = h.WineProcess(h.tool_path("idle_reference"), ["--press"], env=h.wine_env())
     kavolt = h.Kavolt()
     kavolt.main_window()
-    target = h.Fixture("--title", "Bench target", "--pos", *TARGET_POS)
-    probe = h.WineProcess(h.tool_path("pickbench"), [str(picks)], env=h.wine_env())
-    for pick in range(1, picks + 1):
+    arm = {REFERENCE_POPUP: arm_reference, QUESTION: lambda: p.select_option(kavolt, p.SET)}
+    turns = [REFERENCE_POPUP, QUESTION]
+    order = [cls for i in range(picks) for cls in (turns if i % 2 == 0 else turns[::-1])]
+    probe = h.WineProcess(h.tool_path("pickbench"), [len(order), *turns], env=h.wine_env())
+    latencies: dict[str, list[float]] = {cls: [] for cls in turns}
+    for pick, expected in enumerate(order, 1):
         h.wait_until(lambda: f'"ready":{pick}}}' in probe.output(), 15, f"pickbench ready for {pick}")
-        p.select_option(kavolt, p.SET)
-        p.answer(p.press_and_ask(TARGET_POINT), "Cancel")
+        arm[expected]()
+        result = timed_press(probe, pick)
+        if result["class"] != expected:
+            raise RuntimeError(f"pick {pick} opened {result['class']}, not {expected}")
+        latencies[expected].append(result["latency_ms"])
+        cancel(expected)
     if probe.wait(30) != 0:
         raise RuntimeError(f"pickbench failed: {probe.output()} {probe.errors()[-300:]}")
     kavolt.stop()
+    reference.kill()
     target.stop()
-    return [json.loads(line)["latency_ms"] for line in probe.output().splitlines()
-            if "latency_ms" in line]
+    return latencies
 
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seconds", type=float, default=10, help="measuring period")
-    parser.add_argument("--picks", type=int, default=20)
+    parser.add_argument("--picks", type=int, default=20, help="picks for each program")
     args = parser.parse_args()
 
     h.kill_all()
@@ -117,11 +159,18 @@ def main() -> int:
         print(f"  {name:26} {own:6.2f} s + {server:5.2f} s = {total:6.2f} s "
               f"({100 * total / args.seconds:4.1f} % of a core)  {ratio}")
 
-    measured = pick_latencies(args.picks)
-    latencies = [ms for ms in measured if ms >= 0]  # a press the probe did not see is left out
-    print(f"Press to question, {len(latencies)} of {len(measured)} picks timed: "
-          f"median {statistics.median(latencies):.1f} ms, worst {max(latencies):.1f} ms, "
-          f"best {min(latencies):.1f} ms")
+    latencies = pick_latencies(args.picks)
+    medians = {}
+    print(f"Press to question, the same target, {args.picks} picks each in turns (ms):")
+    print(f"  {'':26} {'timed':>7} {'median':>7} {'worst':>7} {'best':>7}")
+    for name, cls in (("reference popup", REFERENCE_POPUP), ("kavolt question", QUESTION)):
+        timed = [ms for ms in latencies[cls] if ms >= 0]  # a press the probe did not see is left out
+        medians[cls] = statistics.median(timed) if timed else float("nan")
+        worst, best = (max(timed), min(timed)) if timed else (float("nan"),) * 2
+        print(f"  {name:26} {len(timed):>3}/{len(latencies[cls]):<3} "
+              f"{medians[cls]:7.1f} {worst:7.1f} {best:7.1f}")
+
+    print(f"  kavolt / reference (medians) {medians[QUESTION] / medians[REFERENCE_POPUP]:.2f}")
     return 0
 
 
