@@ -181,7 +181,7 @@ def main() -> int:
     print(f"Press to question, the same target, {args.picks} picks each in turns (ms):")
     print(f"  {'':26} {'timed':>7} {'median':>7} {'worst':>7} {'best':>7}")
     for name, cls in (("reference popup", REFERENCE_POPUP), ("kavolt question", QUESTION)):
-        timed = [ms for ms in latencies[cls] if ms >= 0]  # a press the probe did not see is left out
+        timed = [ms for ms in latencies[cls] if ms >= 0]  # a press the probe missed is left out
         medians[cls] = statistics.median(timed) if timed else float("nan")
         worst, best = (max(timed), min(timed)) if timed else (float("nan"),) * 2
         print(f"  {name:26} {len(timed):>3}/{len(latencies[cls]):<3} "

@@ -117,8 +117,8 @@ void ShowQuestion(POINT cursor, const std::wstring& text) {
   const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
   const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
   // Centred under the cursor, kept on the screen.
-  const int x = std::clamp(static_cast<int>(cursor.x) - width / 2, 0,
-                           std::max(0, screenWidth - width));
+  const int x =
+      std::clamp(static_cast<int>(cursor.x) - width / 2, 0, std::max(0, screenWidth - width));
   const int y = static_cast<int>(cursor.y + height > screenHeight ? cursor.y - height : cursor.y);
   popup = ::CreateWindowExW(kPopupExStyle, kPopupClass, L"", kPopupStyle, x, y, width, height,
                             nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);

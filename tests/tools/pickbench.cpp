@@ -83,10 +83,10 @@ int wmain(int argc, wchar_t** argv) {
   ::timeBeginPeriod(1);
 
   // A hidden window to receive the mouse's raw input wherever the press lands.
-  HWND sink = ::CreateWindowExW(0, L"STATIC", L"pickbench", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  const RAWINPUTDEVICE mouse{.usUsagePage = 0x01, .usUsage = 0x02, .dwFlags = RIDEV_INPUTSINK,
-                             .hwndTarget = sink};
+  HWND sink = ::CreateWindowExW(0, L"STATIC", L"pickbench", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  const RAWINPUTDEVICE mouse{
+      .usUsagePage = 0x01, .usUsage = 0x02, .dwFlags = RIDEV_INPUTSINK, .hwndTarget = sink};
   if (sink == nullptr || !::RegisterRawInputDevices(&mouse, 1, sizeof(mouse))) {
     std::fputs("pickbench: no raw input from the mouse\n", stderr);
     return 1;
