@@ -122,14 +122,16 @@ void ShowQuestion(POINT cursor, const std::wstring& text) {
   const int y = static_cast<int>(cursor.y + height > screenHeight ? cursor.y - height : cursor.y);
   popup = ::CreateWindowExW(kPopupExStyle, kPopupClass, L"", kPopupStyle, x, y, width, height,
                             nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  // The buttons first: they lie over the label's lower part.
-  Child(L"BUTTON", L"Ok", WS_TABSTOP | BS_PUSHBUTTON, kOkRect, IDOK, popup,
+  // The buttons first, at the top of the Z order: they lie over the label's lower part.
+  constexpr DWORD kButtonStyle = WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON;
+  HWND ok = Child(L"BUTTON", L"Ok", kButtonStyle, kOkRect, IDOK, popup, popupResources.buttonFont);
+  Child(L"BUTTON", L"Cancel", kButtonStyle, kCancelRect, IDCANCEL, popup,
         popupResources.buttonFont);
-  Child(L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelRect, IDCANCEL, popup,
-        popupResources.buttonFont);
-  Child(L"STATIC", text.c_str(), SS_LEFT, kLabelRect, 0, popup, popupResources.labelFont);
+  Child(L"STATIC", text.c_str(), WS_CLIPSIBLINGS | SS_LEFT, kLabelRect, 0, popup,
+        popupResources.labelFont);
   ::ShowWindow(popup, SW_SHOW);
   ::SetForegroundWindow(popup);
+  ::SetFocus(ok);
 }
 
 bool PrimaryButtonDown() {
