@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Kavolt's benchmarks under Wine (reported, never asserted): idle processor time against a
-# bare message-loop program, and the latency from a press on a target to the question.
+# Kavolt's benchmarks under Wine (reported, never asserted): idle processor time, and the
+# latency from a press on a target to the question, each against a bare polling program.
 # Usage: scripts/bench.sh [--seconds S] [--picks N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
