@@ -68,9 +68,12 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   // given) would be looked for on PATH. No file name holds a quote either.
   if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos) return std::nullopt;
 
-  const std::optional<std::wstring> extension = FileExtension(path);
-  if (!extension) return std::nullopt;
-  const Association association = AssociatedProgram(*extension);
+  // Lower case only to look the type up: in a case-sensitive folder (WSL, a folder
+  // marked so, some shares) "Plan.KVT" and "plan.kvt" are two files.
+  const std::optional<std::wstring> typed = FileExtension(path);
+  if (!typed) return std::nullopt;
+  const std::wstring extension = LowerCase(*typed);
+  const Association association = AssociatedProgram(extension);
   switch (association.kind) {
     case Association::Kind::kProgram:
       documentArgument = QuotedForCommandLine(file);
@@ -81,9 +84,9 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
     case Association::Kind::kNone:
       // Never run a document as a program: a renamed program stays a document. A name
       // without a type means "<name>.exe", as CreateProcess would read it.
-      if (extension->empty()) {
+      if (extension.empty()) {
         file += L".exe";
-      } else if (!IsProgramExtension(*extension)) {
+      } else if (!IsProgramExtension(extension)) {
         return std::nullopt;
       }
       break;
@@ -101,7 +104,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const std::wstring appDir = ExecutableFolder();
   const std::optional<std::wstring> resolved = ResolvePath(item, appDir, WindowsPathQuestions());
   if (!resolved) return {};
-  std::optional<StartCommand> start = CommandFor(LowerCase(*resolved), documentArgument);
+  std::optional<StartCommand> start = CommandFor(*resolved, documentArgument);
   if (!start) return {};
 
   ::SetCurrentDirectoryW(appDir.c_str());

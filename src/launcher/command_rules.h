@@ -22,7 +22,7 @@ bool NeedsQuotes(std::wstring_view text);
 std::wstring QuotedForCommandLine(std::wstring_view text);
 
 // ".exe" and ".com": the only types started as programs without a registration that
-// says so. Exact: the launcher lower-cases paths first.
+// says so. Exact: the launcher lower-cases the extension first.
 bool IsProgramExtension(std::wstring_view extension);
 
 // The registered command starts the document itself ("%1" %*, as for .exe and .bat).

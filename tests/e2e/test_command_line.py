@@ -23,8 +23,8 @@ PROGRAM_FILES_APP = "Kavolt E2E"
 
 class App:
     """A folder of Kavolt's own, "Kavolt App" (a space and capitals, so that the paths
-    Kavolt builds are quoted and lower-cased), holding kavolt.exe, fixture.exe and the
-    documents; a caller folder with a decoy fixture.exe, used as Kavolt's current
+    Kavolt builds are quoted and show their case), holding kavolt.exe, fixture.exe and
+    the documents; a caller folder with a decoy fixture.exe, used as Kavolt's current
     directory; and the log that every started fixture appends to."""
 
     def __init__(self, root: Path):
@@ -34,8 +34,9 @@ class App:
         shutil.copy2(h.tool_path("fixture"), self.fixture)
         (self.dir / "日本語").mkdir()
         shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
-        for name in ("A Doc.kvt", "Other.KVT", "notes.kvx", r"日本語/資料.kvt",
-                     "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb"):
+        # Plan.KVT and plan.kvt are two files: a Unix folder is case-sensitive.
+        for name in ("A Doc.kvt", "Other.KVT", "Plan.KVT", "plan.kvt", "notes.kvx",
+                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
         # Outside the spaced folder, where only its "&" calls for quotes.
         self.special = root / "docs" / "a&b.kvt"
@@ -62,9 +63,9 @@ class App:
         self.env = {"KAVOLT_FIXTURE_LOG": h.winpath(self.log), "WINEPATH": h.winpath(self.bin)}
 
     def path(self, relative: str) -> str:
-        """The lower-cased path Kavolt builds for an item, quoted when it has a space: the
-        whole command line of a program item."""
-        path = f"{h.winpath(self.dir)}\\{relative}".lower()
+        """The path Kavolt builds for an item, in the user's case, quoted when it has a
+        space: the whole command line of a program item."""
+        path = f"{h.winpath(self.dir)}\\{relative}"
         return f'"{path}"' if " " in path else path
 
     def document(self, relative: str, program: str | None = None, before: str = "",
@@ -209,7 +210,8 @@ def test_items_start_in_order_and_each_window_is_pinned(app, kavolt, bystander):
                           (app.document("Other.KVT"), True)], bystander)
     first, doc, other = app.launches()
     assert first["argv"] == []
-    # The document's lower-cased path reaches the registered program as one argument.
+    # The document's path, in the user's case, reaches the registered program as one
+    # argument.
     assert doc["argv"] == [app.path("A Doc.kvt").strip('"')]
     assert other["argv"] == [app.path("Other.KVT").strip('"')]
     titles = pinned_fixtures()
@@ -254,10 +256,12 @@ ITEMS = [
     ("bare name from PATH", ["b.kvb"],
      lambda a: [(a.document("b.kvb", f'"{h.winpath(a.bin)}\\kvbare.exe"'), True)], ""),
     ("cmd.exe specials", lambda a: [h.winpath(a.special)],
-     lambda a: [(f'{a.viewer} "{h.winpath(a.special).lower()}"', True)], ""),
+     lambda a: [(f'{a.viewer} "{h.winpath(a.special)}"', True)], ""),
     # Only programs run as themselves: a name without a type means "<name>.exe".
     ("renamed programs", ["Invoice.zzq", "Invoice", "fixture"],
      lambda a: [(a.path("fixture.exe"), True)], ""),
+    # The user's case reaches the program, not another file's.
+    ("case kept", ["Plan.KVT"], lambda a: [(a.document("Plan.KVT"), True)], ""),
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),
