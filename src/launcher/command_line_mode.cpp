@@ -65,8 +65,11 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   if (!unquoted) return std::nullopt;
   std::wstring file = std::move(*unquoted);
   // Anything but a full path (an opening quote without a closing one comes back as
-  // given) would be looked for on PATH. No file name holds a quote either.
-  if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos) return std::nullopt;
+  // given) would be looked for on PATH. No file name holds a quote either, and a path
+  // that ends in "\" names a folder (an empty item names Kavolt's own).
+  if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos || file.ends_with(L'\\')) {
+    return std::nullopt;
+  }
 
   // Lower case only to look the type up: in a case-sensitive folder (WSL, a folder
   // marked so, some shares) "Plan.KVT" and "plan.kvt" are two files.

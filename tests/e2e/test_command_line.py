@@ -43,7 +43,9 @@ class App:
         self.special.parent.mkdir()
         self.special.write_text("a document\n", encoding="utf-8")
         # Programs renamed to look like documents, or without a type: never started.
-        for name in ("Invoice.zzq", "Invoice"):
+        # ".exe": what an empty item ("" or two blanks, naming Kavolt's folder) would start
+        # if ".exe" were added to it.
+        for name in ("Invoice.zzq", "Invoice", ".exe"):
             shutil.copy2(h.tool_path("fixture"), self.dir / name)
         # Decoys where a careless launch would look: "<root>\Kavolt.exe" for the unquoted
         # "<root>\Kavolt App\...", and a bare name beside kavolt.exe and in the caller's
