@@ -78,10 +78,12 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   const std::wstring extension = LowerCase(*typed);
   const Association association = AssociatedProgram(extension);
   switch (association.kind) {
-    case Association::Kind::kProgram:
+    case Association::Kind::kProgram: {
+      std::optional<std::wstring> commandLine = DocumentCommandLine(association.command, file);
+      if (!commandLine) return std::nullopt;
       documentArgument = QuotedForCommandLine(file);
-      return StartCommand{association.command.program,
-                          DocumentCommandLine(association.command, file)};
+      return StartCommand{association.command.program, std::move(*commandLine)};
+    }
     case Association::Kind::kNoProgram:
       return std::nullopt;
     case Association::Kind::kNone:

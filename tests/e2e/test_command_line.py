@@ -36,7 +36,7 @@ class App:
         shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
         # Plan.KVT and plan.kvt are two files: a Unix folder is case-sensitive.
         for name in ("A Doc.kvt", "Other.KVT", "Plan.KVT", "plan.kvt", "notes.kvx",
-                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb"):
+                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb", "z.kvz"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
         # Outside the spaced folder, where only its "&" calls for quotes.
         self.special = root / "docs" / "a&b.kvt"
@@ -102,6 +102,7 @@ def app(tmp_path) -> Iterator[App]:
         ".kvu": ("Kavolt.E2E.Unquoted", f"{fixture} %1 /s"),
         ".kvw": ("Kavolt.E2E.Switches", f'"{fixture}" /open --mode=view "%1"'),
         ".kvb": ("Kavolt.E2E.Bare", 'kvbare.exe "%1"'),
+        ".kvz": ("Kavolt.E2E.Placeholders", f'{folder.viewer} /a %0 /b "%V" /c %I'),
     }
     program_files = h.rig_dir() / "prefix" / "drive_c" / "Program Files" / PROGRAM_FILES_APP
     program_files.mkdir(parents=True, exist_ok=True)
@@ -264,6 +265,9 @@ ITEMS = [
      lambda a: [(a.path("fixture.exe"), True)], ""),
     # The user's case reaches the program, not another file's.
     ("case kept", ["Plan.KVT"], lambda a: [(a.document("Plan.KVT"), True)], ""),
+    # Each placeholder filled with the document or dropped, and no second copy appended.
+    ("every placeholder", ["z.kvz"],
+     lambda a: [(f"{a.viewer} /a {a.path('z.kvz')} /b {a.path('z.kvz')} /c ", True)], ""),
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),
