@@ -162,8 +162,11 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument);
-    // Only the started program's own window: never whatever else has the foreground.
-    if (launched.processId > 0) SetZOrder(launched.window, HWND_TOPMOST);
+    // Only the started program's own window, never whatever else has the foreground. A hung
+    // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
+    if (launched.processId > 0 && WindowResponds(launched.window, kPinResponseTimeoutMs)) {
+      SetZOrder(launched.window, HWND_TOPMOST);
+    }
   }
   ::ExitProcess(0);
 }

@@ -19,6 +19,10 @@ struct LaunchResult {
 // How long a started program may take to show a window.
 inline constexpr std::chrono::seconds kLaunchTimeout{10};
 
+// How long a started program's window may take to answer before it is left unpinned;
+// the main window gives a picked window as long.
+inline constexpr UINT kPinResponseTimeoutMs = 1000;
+
 // Starts one item. The item may come back trimmed and quoted; the document argument
 // holds the document's path when a registered program was used. Never throws: any
 // failure yields a result with process id 0.
