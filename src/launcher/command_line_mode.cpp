@@ -52,6 +52,15 @@ HWND VisibleWindowOf(DWORD processId) {
   return search.found;
 }
 
+HWND NewForegroundWindow(const WindowSet& existedBefore) {
+  HWND window = ::GetForegroundWindow();
+  if (window == nullptr || existedBefore.contains(window) || !::IsWindowVisible(window) ||
+      IsImeWindow(window) || WindowTitle(window).empty()) {
+    return nullptr;
+  }
+  return window;
+}
+
 // What to start for one resolved path: the program file and the command line.
 struct StartCommand {
   std::wstring application;
@@ -119,6 +128,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
+  const WindowSet existedBefore = TopLevelWindows();
   // The program by its full path: CreateProcess searches no folder for it.
   if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
                         FALSE, 0, nullptr, appDir.c_str(), &startup, &started)) {
@@ -127,7 +137,8 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
 
-  HWND window = WaitUntilRunning(process.get(), started.dwProcessId, kLaunchTimeout);
+  HWND window =
+      WaitUntilRunning(process.get(), started.dwProcessId, existedBefore, kLaunchTimeout);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
   return {started.dwProcessId, window};
@@ -135,18 +146,36 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
 
 }  // namespace
 
-HWND WaitUntilRunning(HANDLE process, DWORD processId, std::chrono::milliseconds timeout) {
+WindowSet TopLevelWindows() {
+  WindowSet windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM state) -> BOOL {
+        reinterpret_cast<WindowSet*>(state)->insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedBefore,
+                      std::chrono::milliseconds timeout) {
   const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+  bool ended = false;
   for (;;) {
-    // Ready for input: done initialising (a console program never is, and has no window).
-    const DWORD idle = ::WaitForInputIdle(process, 0);
-    if (idle == 0) {
+    if (ended) {
+      if (HWND window = NewForegroundWindow(existedBefore)) return window;
+    } else if (::WaitForInputIdle(process, 0) == 0) {
+      // Ready for input: done initialising (a console program never is, and has no window).
       if (HWND window = VisibleWindowOf(processId)) return window;
     }
     DispatchPendingMessages();
     if (::GetTickCount64() >= deadline) return nullptr;
-    // Wakes early when the process ends, so an ended process is noticed at once.
-    if (::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) return nullptr;
+    if (ended) {
+      ::Sleep(kPollMs);
+    } else {
+      // Wakes early when the process ends, so that a hand-over is looked for at once.
+      ended = ::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0;
+    }
   }
 }
 
@@ -162,7 +191,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument);
-    // Only the started program's own window, never whatever else has the foreground. A hung
+    // Only the window the item started, never whatever else has the foreground. A hung
     // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
     if (launched.processId > 0 && WindowResponds(launched.window, kPinResponseTimeoutMs)) {
       SetZOrder(launched.window, HWND_TOPMOST);

@@ -241,7 +241,8 @@ ITEMS = [
     ("non-ASCII", ["日本語\\fixture.exe", "日本語\\資料.kvt"],
      lambda a: [(a.path("日本語\\fixture.exe"), True), (a.document("日本語\\資料.kvt"), True)],
      ""),
-    # A program that ends at once has no window to pin.
+    # A program that ends at once has no window to pin, and the foreground window (the
+    # bystander's) existed before it started.
     ("exits at once", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), False)],
      "--exit-at-once"),
     # Registered programs start by their full path, never a decoy in their place, and
@@ -268,6 +269,9 @@ ITEMS = [
     # Each placeholder filled with the document or dropped, and no second copy appended.
     ("every placeholder", ["z.kvz"],
      lambda a: [(f"{a.viewer} /a {a.path('z.kvz')} /b {a.path('z.kvz')} /c ", True)], ""),
+    # A stub that starts the program and ends: the program's new window is pinned.
+    ("handed over", ["fixture.exe"],
+     lambda a: [(a.path("fixture.exe"), False), (a.path("fixture.exe"), True)], "--hand-over"),
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),
