@@ -52,6 +52,15 @@ HWND VisibleWindowOf(DWORD processId) {
   return search.found;
 }
 
+HWND NewForegroundWindow(const WindowSet& existedBefore) {
+  HWND window = ::GetForegroundWindow();
+  if (window == nullptr || existedBefore.contains(window) || !::IsWindowVisible(window) ||
+      IsImeWindow(window) || WindowTitle(window).empty()) {
+    return nullptr;
+  }
+  return window;
+}
+
 // What to start for one resolved path: the program file and the command line.
 struct StartCommand {
   std::wstring application;
@@ -65,25 +74,33 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   if (!unquoted) return std::nullopt;
   std::wstring file = std::move(*unquoted);
   // Anything but a full path (an opening quote without a closing one comes back as
-  // given) would be looked for on PATH. No file name holds a quote either.
-  if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos) return std::nullopt;
+  // given) would be looked for on PATH. No file name holds a quote either, and a path
+  // that ends in "\" names a folder (an empty item names Kavolt's own).
+  if (!IsFullyQualified(file) || file.find(L'"') != std::wstring::npos || file.ends_with(L'\\')) {
+    return std::nullopt;
+  }
 
-  const std::optional<std::wstring> extension = FileExtension(path);
-  if (!extension) return std::nullopt;
-  const Association association = AssociatedProgram(*extension);
+  // Lower case only to look the type up: in a case-sensitive folder (WSL, a folder
+  // marked so, some shares) "Plan.KVT" and "plan.kvt" are two files.
+  const std::optional<std::wstring> typed = FileExtension(path);
+  if (!typed) return std::nullopt;
+  const std::wstring extension = LowerCase(*typed);
+  const Association association = AssociatedProgram(extension);
   switch (association.kind) {
-    case Association::Kind::kProgram:
+    case Association::Kind::kProgram: {
+      std::optional<std::wstring> commandLine = DocumentCommandLine(association.command, file);
+      if (!commandLine) return std::nullopt;
       documentArgument = QuotedForCommandLine(file);
-      return StartCommand{association.command.program,
-                          DocumentCommandLine(association.command, file)};
+      return StartCommand{association.command.program, std::move(*commandLine)};
+    }
     case Association::Kind::kNoProgram:
       return std::nullopt;
     case Association::Kind::kNone:
       // Never run a document as a program: a renamed program stays a document. A name
       // without a type means "<name>.exe", as CreateProcess would read it.
-      if (extension->empty()) {
+      if (extension.empty()) {
         file += L".exe";
-      } else if (!IsProgramExtension(*extension)) {
+      } else if (!IsProgramExtension(extension)) {
         return std::nullopt;
       }
       break;
@@ -101,7 +118,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const std::wstring appDir = ExecutableFolder();
   const std::optional<std::wstring> resolved = ResolvePath(item, appDir, WindowsPathQuestions());
   if (!resolved) return {};
-  std::optional<StartCommand> start = CommandFor(LowerCase(*resolved), documentArgument);
+  std::optional<StartCommand> start = CommandFor(*resolved, documentArgument);
   if (!start) return {};
 
   ::SetCurrentDirectoryW(appDir.c_str());
@@ -111,6 +128,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
+  const WindowSet existedBefore = TopLevelWindows();
   // The program by its full path: CreateProcess searches no folder for it.
   if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
                         FALSE, 0, nullptr, appDir.c_str(), &startup, &started)) {
@@ -119,7 +137,8 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
 
-  HWND window = WaitUntilRunning(process.get(), started.dwProcessId, kLaunchTimeout);
+  HWND window =
+      WaitUntilRunning(process.get(), started.dwProcessId, existedBefore, kLaunchTimeout);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
   return {started.dwProcessId, window};
@@ -127,18 +146,36 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
 
 }  // namespace
 
-HWND WaitUntilRunning(HANDLE process, DWORD processId, std::chrono::milliseconds timeout) {
+WindowSet TopLevelWindows() {
+  WindowSet windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM state) -> BOOL {
+        reinterpret_cast<WindowSet*>(state)->insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedBefore,
+                      std::chrono::milliseconds timeout) {
   const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+  bool ended = false;
   for (;;) {
-    // Ready for input: done initialising (a console program never is, and has no window).
-    const DWORD idle = ::WaitForInputIdle(process, 0);
-    if (idle == 0) {
+    if (ended) {
+      if (HWND window = NewForegroundWindow(existedBefore)) return window;
+    } else if (::WaitForInputIdle(process, 0) == 0) {
+      // Ready for input: done initialising (a console program never is, and has no window).
       if (HWND window = VisibleWindowOf(processId)) return window;
     }
     DispatchPendingMessages();
     if (::GetTickCount64() >= deadline) return nullptr;
-    // Wakes early when the process ends, so an ended process is noticed at once.
-    if (::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) return nullptr;
+    if (ended) {
+      ::Sleep(kPollMs);
+    } else {
+      // Wakes early when the process ends, so that a hand-over is looked for at once.
+      ended = ::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0;
+    }
   }
 }
 
@@ -154,8 +191,11 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument);
-    // Only the started program's own window: never whatever else has the foreground.
-    if (launched.processId > 0) SetZOrder(launched.window, HWND_TOPMOST);
+    // Only the window the item started, never whatever else has the foreground. A hung
+    // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
+    if (launched.processId > 0 && WindowResponds(launched.window, kPinResponseTimeoutMs)) {
+      SetZOrder(launched.window, HWND_TOPMOST);
+    }
   }
   ::ExitProcess(0);
 }

@@ -8,16 +8,26 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace kavolt {
 
 struct LaunchResult {
   DWORD processId = 0;     // 0: the item failed
-  HWND window = nullptr;   // the started program's window, activated
+  HWND window = nullptr;   // the started program's window, or the one it handed over to
 };
 
 // How long a started program may take to show a window.
 inline constexpr std::chrono::seconds kLaunchTimeout{10};
+
+// How long a started program's window may take to answer before it is left unpinned;
+// the main window gives a picked window as long.
+inline constexpr UINT kPinResponseTimeoutMs = 1000;
+
+using WindowSet = std::unordered_set<HWND>;
+
+// Every top-level window that exists now.
+WindowSet TopLevelWindows();
 
 // Starts one item. The item may come back trimmed and quoted; the document argument
 // holds the document's path when a registered program was used. Never throws: any
@@ -25,9 +35,12 @@ inline constexpr std::chrono::seconds kLaunchTimeout{10};
 LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument);
 
 // Waits until the process is ready for input and shows a visible top-level window,
-// dispatching Kavolt's own messages meanwhile. nullptr when the process ended or
-// showed no window in time.
-HWND WaitUntilRunning(HANDLE process, DWORD processId, std::chrono::milliseconds timeout);
+// dispatching Kavolt's own messages meanwhile. A process that ends first may have
+// handed over to another one (a launcher stub, Windows 11's notepad.exe): then the
+// window is a visible, titled one that comes to the foreground and is not among those
+// that existed before the start. nullptr when no such window shows in time.
+HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedBefore,
+                      std::chrono::milliseconds timeout);
 
 [[noreturn]] void RunCommandLineMode(std::wstring_view argumentText);
 

@@ -36,13 +36,49 @@ std::optional<std::wstring> FindProgram(const std::wstring& name,
 
 enum class Placeholder { kNone, kDocument, kDropped };
 
+bool IsAsciiLetterOrDigit(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
 Placeholder PlaceholderAt(std::wstring_view text, size_t at) {
   if (text[at] != L'%' || at + 1 >= text.size()) return Placeholder::kNone;
   const wchar_t next = text[at + 1];
-  if (next == L'1' || next == L'L' || next == L'l') return Placeholder::kDocument;
-  if (next == L'*' || (next >= L'2' && next <= L'9')) return Placeholder::kDropped;
+  if (std::wstring_view(L"01LlVv").find(next) != std::wstring_view::npos) {
+    return Placeholder::kDocument;
+  }
+  if (next == L'*' || next == L'~' || IsAsciiLetterOrDigit(next)) return Placeholder::kDropped;
   return Placeholder::kNone;
 }
+
+// How CommandLineToArgvW reads a text, one character after another: whether it is
+// inside quotes, and the quote or backslashes that end it.
+class ArgumentReading {
+ public:
+  void Read(wchar_t c) {
+    if (c == kQuote) {
+      if (quoteRun_) {
+        state_ = state_ == 2 ? 0 : state_ + 1;  // every third quote of a run is text
+      } else if (backslashes_ % 2 == 0) {
+        ++state_;  // an odd number of backslashes would make it text
+      }
+      quoteRun_ = true;
+      backslashes_ = 0;
+      return;
+    }
+    if (quoteRun_ && state_ == 2) state_ = 0;  // the run that closed the quotes has ended
+    quoteRun_ = false;
+    backslashes_ = c == L'\\' ? backslashes_ + 1 : 0;
+  }
+
+  bool InQuotes() const { return state_ == 1; }
+  bool EndsWithQuote() const { return quoteRun_; }
+  size_t TrailingBackslashes() const { return backslashes_; }
+
+ private:
+  int state_ = 0;  // 1: inside quotes; 2: closed by a run of quotes that may go on
+  bool quoteRun_ = false;
+  size_t backslashes_ = 0;
+};
 
 }  // namespace
 
@@ -110,28 +146,45 @@ std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view comman
   return std::nullopt;
 }
 
-std::wstring DocumentCommandLine(const RegisteredCommand& command, std::wstring_view document) {
+std::optional<std::wstring> DocumentCommandLine(const RegisteredCommand& command,
+                                                std::wstring_view document) {
   const std::wstring_view arguments = command.arguments;
   std::wstring line = InQuotes(command.program);
+  ArgumentReading reading;  // the arguments are read afresh after the program
+  const auto add = [&](wchar_t c) {
+    line += c;
+    reading.Read(c);
+  };
   bool placed = false;
-  bool inQuotes = false;
+  bool afterQuotedDocument = false;
   for (size_t at = 0; at < arguments.size(); ++at) {
-    switch (PlaceholderAt(arguments, at)) {
-      case Placeholder::kDocument:
-        // Inside quotes already ("%1"), the path needs none of its own.
-        line += inQuotes ? std::wstring(document) : InQuotes(document);
-        placed = true;
-        ++at;
-        break;
-      case Placeholder::kDropped:
-        ++at;
-        break;
-      case Placeholder::kNone:
-        if (arguments[at] == kQuote) inQuotes = !inQuotes;
-        line += arguments[at];
-        break;
+    const Placeholder placeholder = PlaceholderAt(arguments, at);
+    if (placeholder == Placeholder::kDropped) {
+      ++at;
+      continue;
     }
+    if (placeholder == Placeholder::kDocument) {
+      ++at;
+      placed = true;
+      if (reading.InQuotes()) {  // "%1": the path needs no quotes of its own
+        for (const wchar_t c : document) add(c);
+        continue;
+      }
+      if (reading.EndsWithQuote()) return std::nullopt;
+      for (size_t n = reading.TrailingBackslashes(); n > 0; --n) add(L'\\');
+      add(kQuote);
+      for (const wchar_t c : document) add(c);
+      add(kQuote);
+      afterQuotedDocument = true;
+      continue;
+    }
+    if (arguments[at] == kQuote && afterQuotedDocument) return std::nullopt;
+    afterQuotedDocument = false;
+    add(arguments[at]);
+    // "%%" is text: its second "%" starts no placeholder.
+    if (arguments[at] == L'%' && at + 1 < arguments.size()) add(arguments[++at]);
   }
+  if (reading.InQuotes()) return std::nullopt;  // no one can tell where the quote ends
   if (!placed) {
     line += kSpace;
     line += QuotedForCommandLine(document);

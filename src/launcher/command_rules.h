@@ -22,7 +22,7 @@ bool NeedsQuotes(std::wstring_view text);
 std::wstring QuotedForCommandLine(std::wstring_view text);
 
 // ".exe" and ".com": the only types started as programs without a registration that
-// says so. Exact: the launcher lower-cases paths first.
+// says so. Exact: the launcher lower-cases the extension first.
 bool IsProgramExtension(std::wstring_view extension);
 
 // The registered command starts the document itself ("%1" %*, as for .exe and .bat).
@@ -60,11 +60,19 @@ struct RegisteredCommand {
 std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view command,
                                                         const ProgramQuestions& platform);
 
-// The command line that opens the document (a path without quotes) with the command:
-// the program quoted, then the arguments with every %1 and %L (either case) replaced by
-// the document, quoted unless it stands inside quotes already, and every %* and %2 to
-// %9 dropped. Without any such placeholder the document is appended, quoted when it
-// needs quotes.
-std::wstring DocumentCommandLine(const RegisteredCommand& command, std::wstring_view document);
+// The command line that opens the document (a file's path: no quotes, no "\" at its
+// end) with the command: the program quoted, then the arguments, read as
+// CommandLineToArgvW reads them, with
+//  - every %0, %1, %L and %V (either case) replaced by the document: as it is inside
+//    quotes, quoted outside them (the backslashes before that quote doubled, so that
+//    they keep their meaning);
+//  - every %*, %~ and other "%" followed by an ASCII letter or digit dropped;
+//  - "%%" kept as text ("%%1" is no placeholder).
+// Without a document placeholder the document is appended, quoted when it needs quotes.
+// std::nullopt when the arguments end inside quotes, or when a quoted document would
+// touch another quote (as in "x"%1, %1"x" or %1%1): a run of quotes is read as one, and
+// the document would be split.
+std::optional<std::wstring> DocumentCommandLine(const RegisteredCommand& command,
+                                                std::wstring_view document);
 
 }  // namespace kavolt

@@ -23,8 +23,8 @@ PROGRAM_FILES_APP = "Kavolt E2E"
 
 class App:
     """A folder of Kavolt's own, "Kavolt App" (a space and capitals, so that the paths
-    Kavolt builds are quoted and lower-cased), holding kavolt.exe, fixture.exe and the
-    documents; a caller folder with a decoy fixture.exe, used as Kavolt's current
+    Kavolt builds are quoted and show their case), holding kavolt.exe, fixture.exe and
+    the documents; a caller folder with a decoy fixture.exe, used as Kavolt's current
     directory; and the log that every started fixture appends to."""
 
     def __init__(self, root: Path):
@@ -34,15 +34,18 @@ class App:
         shutil.copy2(h.tool_path("fixture"), self.fixture)
         (self.dir / "日本語").mkdir()
         shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
-        for name in ("A Doc.kvt", "Other.KVT", "notes.kvx", r"日本語/資料.kvt",
-                     "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb"):
+        # Plan.KVT and plan.kvt are two files: a Unix folder is case-sensitive.
+        for name in ("A Doc.kvt", "Other.KVT", "Plan.KVT", "plan.kvt", "notes.kvx",
+                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb", "z.kvz"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
         # Outside the spaced folder, where only its "&" calls for quotes.
         self.special = root / "docs" / "a&b.kvt"
         self.special.parent.mkdir()
         self.special.write_text("a document\n", encoding="utf-8")
         # Programs renamed to look like documents, or without a type: never started.
-        for name in ("Invoice.zzq", "Invoice"):
+        # ".exe": what an empty item ("" or two blanks, naming Kavolt's folder) would start
+        # if ".exe" were added to it.
+        for name in ("Invoice.zzq", "Invoice", ".exe"):
             shutil.copy2(h.tool_path("fixture"), self.dir / name)
         # Decoys where a careless launch would look: "<root>\Kavolt.exe" for the unquoted
         # "<root>\Kavolt App\...", and a bare name beside kavolt.exe and in the caller's
@@ -62,9 +65,9 @@ class App:
         self.env = {"KAVOLT_FIXTURE_LOG": h.winpath(self.log), "WINEPATH": h.winpath(self.bin)}
 
     def path(self, relative: str) -> str:
-        """The lower-cased path Kavolt builds for an item, quoted when it has a space: the
-        whole command line of a program item."""
-        path = f"{h.winpath(self.dir)}\\{relative}".lower()
+        """The path Kavolt builds for an item, in the user's case, quoted when it has a
+        space: the whole command line of a program item."""
+        path = f"{h.winpath(self.dir)}\\{relative}"
         return f'"{path}"' if " " in path else path
 
     def document(self, relative: str, program: str | None = None, before: str = "",
@@ -99,6 +102,7 @@ def app(tmp_path) -> Iterator[App]:
         ".kvu": ("Kavolt.E2E.Unquoted", f"{fixture} %1 /s"),
         ".kvw": ("Kavolt.E2E.Switches", f'"{fixture}" /open --mode=view "%1"'),
         ".kvb": ("Kavolt.E2E.Bare", 'kvbare.exe "%1"'),
+        ".kvz": ("Kavolt.E2E.Placeholders", f'{folder.viewer} /a %0 /b "%V" /c %I'),
     }
     program_files = h.rig_dir() / "prefix" / "drive_c" / "Program Files" / PROGRAM_FILES_APP
     program_files.mkdir(parents=True, exist_ok=True)
@@ -209,7 +213,8 @@ def test_items_start_in_order_and_each_window_is_pinned(app, kavolt, bystander):
                           (app.document("Other.KVT"), True)], bystander)
     first, doc, other = app.launches()
     assert first["argv"] == []
-    # The document's lower-cased path reaches the registered program as one argument.
+    # The document's path, in the user's case, reaches the registered program as one
+    # argument.
     assert doc["argv"] == [app.path("A Doc.kvt").strip('"')]
     assert other["argv"] == [app.path("Other.KVT").strip('"')]
     titles = pinned_fixtures()
@@ -236,7 +241,8 @@ ITEMS = [
     ("non-ASCII", ["日本語\\fixture.exe", "日本語\\資料.kvt"],
      lambda a: [(a.path("日本語\\fixture.exe"), True), (a.document("日本語\\資料.kvt"), True)],
      ""),
-    # A program that ends at once has no window to pin.
+    # A program that ends at once has no window to pin, and the foreground window (the
+    # bystander's) existed before it started.
     ("exits at once", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), False)],
      "--exit-at-once"),
     # Registered programs start by their full path, never a decoy in their place, and
@@ -254,10 +260,18 @@ ITEMS = [
     ("bare name from PATH", ["b.kvb"],
      lambda a: [(a.document("b.kvb", f'"{h.winpath(a.bin)}\\kvbare.exe"'), True)], ""),
     ("cmd.exe specials", lambda a: [h.winpath(a.special)],
-     lambda a: [(f'{a.viewer} "{h.winpath(a.special).lower()}"', True)], ""),
+     lambda a: [(f'{a.viewer} "{h.winpath(a.special)}"', True)], ""),
     # Only programs run as themselves: a name without a type means "<name>.exe".
     ("renamed programs", ["Invoice.zzq", "Invoice", "fixture"],
      lambda a: [(a.path("fixture.exe"), True)], ""),
+    # The user's case reaches the program, not another file's.
+    ("case kept", ["Plan.KVT"], lambda a: [(a.document("Plan.KVT"), True)], ""),
+    # Each placeholder filled with the document or dropped, and no second copy appended.
+    ("every placeholder", ["z.kvz"],
+     lambda a: [(f"{a.viewer} /a {a.path('z.kvz')} /b {a.path('z.kvz')} /c ", True)], ""),
+    # A stub that starts the program and ends: the program's new window is pinned.
+    ("handed over", ["fixture.exe"],
+     lambda a: [(a.path("fixture.exe"), False), (a.path("fixture.exe"), True)], "--hand-over"),
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),

@@ -54,11 +54,12 @@ void CheckRegisteredCommand(const std::wstring& command) {
                trimmed == L"\"" + written + L"\"" + split->arguments);
 
   const std::wstring document = L"c:\\a b&c.kvt";
-  const std::wstring line = kavolt::DocumentCommandLine(*split, document);
-  KAVOLT_CHECK(line.starts_with(L"\"" + split->program + L"\""));
+  const std::optional<std::wstring> line = kavolt::DocumentCommandLine(*split, document);
+  if (!line) return;  // its quotes leave no one way to pass the document
+  KAVOLT_CHECK(line->starts_with(L"\"" + split->program + L"\""));
   if (split->arguments.find(L'%') == std::wstring::npos) {
-    KAVOLT_CHECK(line == L"\"" + split->program + L"\"" + split->arguments + L" \"" + document +
-                             L"\"");
+    KAVOLT_CHECK(*line == L"\"" + split->program + L"\"" + split->arguments + L" \"" + document +
+                              L"\"");
   }
 }
 

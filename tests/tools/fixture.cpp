@@ -33,6 +33,8 @@
 //   --show-after MS        the windows stay hidden, with messages handled, for MS
 //                          milliseconds: ready for input long before anything shows
 //   --exit-at-once         log the start, then end without a window
+//   --hand-over            start this program with the other options (the environment's
+//                          too), then end without a window, as a launcher stub does
 //   --mode=ANY             ignored (a switch a registered command may pass)
 //
 // The environment variable KAVOLT_FIXTURE_OPTIONS holds options read before the command
@@ -83,6 +85,7 @@ struct Options {
   std::wstring logPath;
   UINT showAfterMs = 0;
   bool exitAtOnce = false;
+  bool handOver = false;
 };
 
 int g_openWindows = 0;
@@ -229,6 +232,8 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       ++i;
     } else if (arg == L"--exit-at-once") {
       options.exitAtOnce = true;
+    } else if (arg == L"--hand-over") {
+      options.handOver = true;
     } else if (arg.starts_with(L"--mode=")) {
       // A viewer's own switch, as a registered command passes it: ignored.
     } else if (!arg.starts_with(L"--")) {
@@ -356,6 +361,27 @@ bool Open(const WindowSpec& spec, int index, bool show) {
   return true;
 }
 
+// Starts this program with the arguments less --hand-over and does not wait for it.
+int HandOver(const std::vector<std::wstring>& arguments) {
+  wchar_t self[MAX_PATH * 4] = {};
+  ::GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\"";
+  for (const std::wstring& argument : arguments) {
+    if (argument != L"--hand-over") commandLine += L" \"" + argument + L"\"";
+  }
+  ::SetEnvironmentVariableW(L"KAVOLT_FIXTURE_OPTIONS", nullptr);  // or it hands over again
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+    return 1;
+  }
+  ::CloseHandle(started.hThread);
+  ::CloseHandle(started.hProcess);
+  return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -371,6 +397,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LogStart(argc, argv);  // also for a bad command line: the start is what counts
   if (!options) return 2;
   if (options->exitAtOnce) return 0;
+  if (options->handOver) return HandOver(Arguments(argc, argv));
 
   Register(kPopupClass);
   const bool showNow = options->showAfterMs == 0;

@@ -216,7 +216,7 @@ TEST(DocumentCommandLine, PutsTheQuotedDocumentInItsPlaceholders) {
   const struct {
     const wchar_t* arguments;
     const wchar_t* document;
-    const wchar_t* line;
+    const wchar_t* line;  // nullptr: no line
   } cases[] = {
       {L" \"%1\"", L"c:\\in\\a&b.kvt", L"\"C:\\p.exe\" \"c:\\in\\a&b.kvt\""},
       {L" /open --mode=view \"%1\"", L"c:\\x.kvt", L"\"C:\\p.exe\" /open --mode=view \"c:\\x.kvt\""},
@@ -225,13 +225,22 @@ TEST(DocumentCommandLine, PutsTheQuotedDocumentInItsPlaceholders) {
        L"\"C:\\p.exe\" ieframe.dll,OpenURL \"c:\\evil.dll,run.url\""},
       {L" \"/file=%L\" %*", L"c:\\a b.kvt", L"\"C:\\p.exe\" \"/file=c:\\a b.kvt\" "},
       {L" %1 %2 %9 %1", L"c:\\x.kvt", L"\"C:\\p.exe\" \"c:\\x.kvt\"   \"c:\\x.kvt\""},
-      {L" 100% %d %", L"c:\\x.kvt", L"\"C:\\p.exe\" 100% %d % c:\\x.kvt"},
+      // Every name of the document filled, every other placeholder dropped, "%%" text.
+      {L" /a %0 /b \"%V\" /c %I", L"c:\\a b.kvt",
+       L"\"C:\\p.exe\" /a \"c:\\a b.kvt\" /b \"c:\\a b.kvt\" /c "},
+      {L" %v %D%S%H%W%~ %* %%1 %é", L"c:\\x.kvt", L"\"C:\\p.exe\" \"c:\\x.kvt\"   %%1 %é"},
+      {L" 100% %d %", L"c:\\x.kvt", L"\"C:\\p.exe\" 100%  % c:\\x.kvt"},
+      // Backslashes before the document's quote keep their meaning; a quote right after
+      // it would be read as text, and the rest of the command with it.
+      {L" /d=\\%1 \\\\%1", L"c:\\x", L"\"C:\\p.exe\" /d=\\\\\"c:\\x\" \\\\\\\\\"c:\\x\""},
+      {L" %1\"x %1\"", L"c:\\x.kvt", nullptr},
       // No placeholder: the document goes last, quoted when cmd.exe could misread it.
       {L"", L"c:\\x.kvt", L"\"C:\\p.exe\" c:\\x.kvt"},
       {L" /s", L"c:\\a b.kvt", L"\"C:\\p.exe\" /s \"c:\\a b.kvt\""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DocumentCommandLine({L"C:\\p.exe", c.arguments}, c.document), c.line)
+    const auto line = c.line ? std::optional<std::wstring>(c.line) : std::nullopt;
+    EXPECT_EQ(DocumentCommandLine({L"C:\\p.exe", c.arguments}, c.document), line)
         << testing::PrintToString(std::wstring(c.arguments));
   }
   for (const wchar_t* special : {L" ", L"&", L"|", L"<", L">", L"^", L"(", L")", L"%", L"!", L",",
