@@ -10,9 +10,14 @@
 //                            cursor, as a plain program would show one: a captionless topmost
 //                            popup (class KavoltReferencePopup) with a label and "Ok" and
 //                            "Cancel", either of which closes it.
+//   idle_reference --press --cursor [--watch TITLE]
+//                            also reads the cursor on every pass, as a watch loop must to
+//                            keep its guide under it, and looks the window of that title
+//                            up, as it checks that the window it pinned is still there
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -182,9 +187,18 @@ bool DispatchPendingMessages() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  const bool poll = std::wcsstr(commandLine, L"--poll") != nullptr;
-  const bool press = std::wcsstr(commandLine, L"--press") != nullptr;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  bool poll = false;
+  bool press = false;
+  bool cursor = false;
+  std::wstring watched;
+  for (int i = 1; i < __argc; ++i) {
+    const std::wstring arg = __wargv[i];
+    poll = poll || arg == L"--poll";
+    press = press || arg == L"--press";
+    cursor = cursor || arg == L"--cursor";
+    if (arg == L"--watch" && i + 1 < __argc) watched = __wargv[++i];
+  }
   RegisterWindowClass(kMainClass, MainProc, instance);
   RegisterWindowClass(kPopupClass, PopupProc, instance);
   mainWindow = ::CreateWindowExW(0, kMainClass, press ? kPickTitle : L"idle reference",
@@ -195,6 +209,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
           static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
     bool wasDown = PrimaryButtonDown();
     for (;;) {
+      POINT position{};
+      if (cursor) ::GetCursorPos(&position);
+      if (!watched.empty()) ::FindWindowW(nullptr, watched.c_str());
       // Edges only: a held button opens one question.
       const bool down = PrimaryButtonDown();
       if (down && !wasDown) OnPress();
