@@ -193,7 +193,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
     const LaunchResult launched = LaunchItem(item, documentArgument);
     // Only the window the item started, never whatever else has the foreground. A hung
     // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
-    if (launched.processId > 0 && WindowResponds(launched.window, kPinResponseTimeoutMs)) {
+    if (launched.processId > 0 && WindowResponds(launched.window, kResponseTimeoutMs)) {
       SetZOrder(launched.window, HWND_TOPMOST);
     }
   }

@@ -20,10 +20,6 @@ struct LaunchResult {
 // How long a started program may take to show a window.
 inline constexpr std::chrono::seconds kLaunchTimeout{10};
 
-// How long a started program's window may take to answer before it is left unpinned;
-// the main window gives a picked window as long.
-inline constexpr UINT kPinResponseTimeoutMs = 1000;
-
 using WindowSet = std::unordered_set<HWND>;
 
 // Every top-level window that exists now.

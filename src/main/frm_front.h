@@ -24,9 +24,6 @@ struct PinnedWindowRecord {
 class FrmFront : public Form {
  public:
   static constexpr wchar_t kClassName[] = L"KavoltMainWindow";
-  // How long another program's window may take to answer before Kavolt gives up on it
-  // instead of freezing.
-  static constexpr UINT kResponseTimeoutMs = 1000;
 
   FrmFront();
 

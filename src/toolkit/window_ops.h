@@ -32,6 +32,10 @@ bool WindowTitleIs(HWND window, std::wstring_view title);
 // as long as its program does not pump them.
 bool WindowResponds(HWND window, UINT timeoutMs);
 
+// How long another program's window may take to answer before Kavolt leaves it as it is
+// instead of freezing.
+inline constexpr UINT kResponseTimeoutMs = 1000;
+
 // Climbs through parents and owners of pop-ups (GetParent) to the first window
 // without one. Returns 0 for 0.
 HWND TopLevelAncestor(HWND window);
