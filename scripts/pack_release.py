@@ -29,11 +29,11 @@ ZIP_EPOCH = 315532800  # 1980-01-01, the earliest time a zip entry can carry
 
 
 def version(source: Path) -> str:
-    text = (source / "src/app/version_numbers.h").read_text(encoding="utf-8")
+    text = (source / "src/texts/version_numbers.h").read_text(encoding="utf-8")
     parts = [re.search(rf"^#define KAVOLT_VERSION_{part} (\d+)", text, re.M)
              for part in ("MAJOR", "MINOR", "REVISION")]
     if not all(parts):
-        sys.exit("pack_release: no version numbers in src/app/version_numbers.h")
+        sys.exit("pack_release: no version numbers in src/texts/version_numbers.h")
     return ".".join(match[1] for match in parts)
 
 

@@ -1,6 +1,6 @@
 #include "dialogs/frm_guide.h"
 
-#include "app/texts.h"
+#include "texts/texts.h"
 
 namespace kavolt {
 namespace {

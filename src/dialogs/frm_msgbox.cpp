@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
-#include "app/texts.h"
 #include "dialogs/placement.h"
+#include "texts/texts.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 

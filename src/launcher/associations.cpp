@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "launcher/text_rules.h"
-#include "toolkit/cursor_swap.h"
+#include "toolkit/executable_folder.h"
 
 namespace kavolt {
 namespace {

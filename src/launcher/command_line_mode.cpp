@@ -6,7 +6,7 @@
 #include "launcher/command_rules.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
-#include "toolkit/cursor_swap.h"
+#include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/window_ops.h"

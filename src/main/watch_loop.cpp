@@ -2,9 +2,9 @@
 // press of the primary button on another program's window into a pick.
 #include <cmath>
 
-#include "app/texts.h"
 #include "dialogs/placement.h"
 #include "main/frm_front.h"
+#include "texts/texts.h"
 #include "toolkit/cursor_swap.h"
 #include "toolkit/layered_state.h"
 #include "toolkit/message_pump.h"

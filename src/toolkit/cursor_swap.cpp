@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "toolkit/cursor_image.h"
+#include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {
@@ -106,24 +107,6 @@ void RestoreArrowCursorIfSwapped() noexcept {
   if (!arrowSwapped.exchange(false)) return;
   calls.setSystemCursor(savedArrow, OCR_NORMAL);
   ::OutputDebugStringA("kavolt: system arrow <- saved copy\n");
-}
-
-std::wstring ExecutableFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  const size_t separator = path.find_last_of(L"\\/");
-  if (separator == std::wstring::npos) return {};
-  // A drive root keeps its separator: "C:\".
-  return path.substr(0, separator == 2 && path[1] == L':' ? separator + 1 : separator);
 }
 
 }  // namespace kavolt

@@ -52,7 +52,4 @@ void PutBackSavedArrow();
 // allocating, locking or taking a new copy.
 void RestoreArrowCursorIfSwapped() noexcept;
 
-// The folder of the running executable as the platform reports it.
-std::wstring ExecutableFolder();
-
 }  // namespace kavolt

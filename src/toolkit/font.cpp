@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/texts.h"
+#include "texts/texts.h"
 #include "toolkit/dpi.h"
 
 namespace kavolt {

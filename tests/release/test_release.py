@@ -29,7 +29,7 @@ def at_head(path: str) -> str:
 COMMIT_TIME = int(os.environ.get("SOURCE_DATE_EPOCH") or run("git", "-C", REPO, "log", "-1",
                                                               "--format=%ct"))
 VERSION = ".".join(re.findall(r"#define KAVOLT_VERSION_\w+ (\d+)",
-                              at_head("src/app/version_numbers.h")))
+                              at_head("src/texts/version_numbers.h")))
 ZIP = f"kavolt-{VERSION}-win-x64.zip"
 ENTRIES = [("kavolt/kavolt.exe", 0o755), ("kavolt/cursor/set.cur", 0o644),
            ("kavolt/cursor/reset.cur", 0o644), ("kavolt/README.txt", 0o644)]

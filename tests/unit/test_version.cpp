@@ -1,8 +1,8 @@
-#include "app/version.h"
+#include "texts/version.h"
 
 #include <gtest/gtest.h>
 
-#include "app/argument_text.h"
+#include "toolkit/argument_text.h"
 #include "toolkit/twips.h"
 
 namespace kavolt {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/cursor_swap.h"
+#include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {

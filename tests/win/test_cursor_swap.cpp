@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {

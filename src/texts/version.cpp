@@ -1,7 +1,7 @@
-#include "app/version.h"
+#include "texts/version.h"
 
-#include "app/texts.h"
-#include "app/version_numbers.h"
+#include "texts/texts.h"
+#include "texts/version_numbers.h"
 
 namespace kavolt {
 

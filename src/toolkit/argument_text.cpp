@@ -1,4 +1,4 @@
-#include "app/argument_text.h"
+#include "toolkit/argument_text.h"
 
 namespace kavolt {
 
