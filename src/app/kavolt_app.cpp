@@ -7,10 +7,11 @@
 #include "app/crash_guard.h"
 #include "main/frm_front.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/program_end.h"
 
 namespace kavolt {
 
-int RunKavolt() {
+void RunKavolt() {
   InstallCrashGuard();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -19,11 +20,12 @@ int RunKavolt() {
   static FrmFront frmFront;
   // Creating it runs the start-up, which may end the program. Without a main window
   // there is nothing to wait for, and nothing to close it by.
-  if (frmFront.Handle() == nullptr) return 1;
+  if (frmFront.Handle() == nullptr) EndProgram(1);
   frmFront.Show();
-  const int exitCode = RunMessageLoop();
-  frmFront.CloseOnQuitRequest();  // ends the process
-  return exitCode;
+  RunMessageLoop();
+  // A WM_QUIT ends Kavolt as its close box does.
+  frmFront.CloseOnQuitRequest();
+  EndProgram();
 }
 
 }  // namespace kavolt

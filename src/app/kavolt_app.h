@@ -1,8 +1,9 @@
 // The program as a whole, apart from the entry point, so test builds can run it too.
+// It never returns: the program ends from inside it.
 #pragma once
 
 namespace kavolt {
 
-int RunKavolt();
+[[noreturn]] void RunKavolt();
 
 }  // namespace kavolt

@@ -6,5 +6,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything can load a DLL: never from Kavolt's own folder (Downloads, often)
   // or the current one.
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  return kavolt::RunKavolt();
+  kavolt::RunKavolt();
 }

@@ -9,6 +9,7 @@
 #include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/program_end.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {
@@ -197,7 +198,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
       SetZOrder(launched.window, HWND_TOPMOST);
     }
   }
-  ::ExitProcess(0);
+  EndProgram();
 }
 
 }  // namespace kavolt

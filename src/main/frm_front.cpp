@@ -7,6 +7,7 @@
 #include "toolkit/argument_text.h"
 #include "toolkit/cursor_swap.h"
 #include "toolkit/layered_state.h"
+#include "toolkit/program_end.h"
 #include "toolkit/single_instance.h"
 #include "toolkit/window_ops.h"
 
@@ -85,7 +86,7 @@ void FrmFront::RefuseSecondInstance() {
   // Topmost, or it would open behind the running instance's topmost window.
   ::MessageBoxW(nullptr, message.c_str(), text::kAlreadyRunningTitle,
                 MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
-  ::ExitProcess(0);
+  EndProgram();
 }
 
 void FrmFront::Timer1Tick() {
@@ -147,7 +148,7 @@ void FrmFront::HScroll1Change() {
 
 bool FrmFront::OnQueryClose() {
   QueryUnload();
-  Unload();
+  return true;  // the close always goes ahead, and the window's end is the program's
 }
 
 void FrmFront::QueryUnload() {
@@ -156,20 +157,18 @@ void FrmFront::QueryUnload() {
   RestoreArrowCursor();
 }
 
-void FrmFront::Unload() {
-  // Ends at once, from inside the watch loop's dispatch: no handler runs after this,
-  // and every window of the program goes with it.
-  ::ExitProcess(0);
-}
+// Ends at once, from inside the watch loop's dispatch: the loop never resumes.
+void FrmFront::Unload() { EndProgram(); }
 
 std::optional<LRESULT> FrmFront::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  // The session ending closes Kavolt the same way as the close box. So does the window
-  // going by any other way: Kavolt never lives on without it, invisible, holding the
-  // instance mutex.
-  if ((message == WM_ENDSESSION && wParam != FALSE) || message == WM_DESTROY) {
+  // The session ending closes Kavolt the same way as the close box.
+  if (message == WM_ENDSESSION && wParam != FALSE) {
     QueryUnload();
     Unload();
   }
+  // However the window goes, Kavolt never lives on without it, invisible, holding the
+  // instance mutex; the end puts back an arrow that is still swapped.
+  if (message == WM_DESTROY) Unload();
   return std::nullopt;
 }
 

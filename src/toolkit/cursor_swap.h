@@ -48,8 +48,8 @@ void RestoreArrowCursor();
 // destroyed.
 void PutBackSavedArrow();
 
-// For a crash: puts the saved copy back only if Kavolt swapped the arrow, without
-// allocating, locking or taking a new copy.
+// For the program's end and a crash: puts the saved copy back only if Kavolt swapped
+// the arrow, without allocating, locking or taking a new copy.
 void RestoreArrowCursorIfSwapped() noexcept;
 
 }  // namespace kavolt

@@ -25,7 +25,7 @@ bool DispatchPendingMessages() {
   return false;
 }
 
-int RunMessageLoop() {
+void RunMessageLoop() {
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!TranslateFormNavigation(message)) {
@@ -33,7 +33,6 @@ int RunMessageLoop() {
       ::DispatchMessageW(&message);
     }
   }
-  return static_cast<int>(message.wParam);
 }
 
 }  // namespace kavolt

@@ -13,7 +13,7 @@ bool TranslateFormNavigation(MSG& message);
 // here is put back for the outer loop, and the result is true.
 bool DispatchPendingMessages();
 
-// The ordinary loop of the program's outer level; returns the WM_QUIT exit code.
-int RunMessageLoop();
+// The ordinary loop of the program's outer level; returns at a WM_QUIT.
+void RunMessageLoop();
 
 }  // namespace kavolt

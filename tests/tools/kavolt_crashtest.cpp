@@ -36,5 +36,5 @@ DWORD WINAPI CrashWhenSignalled(void*) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const kavolt::UniqueHandle thread(
       ::CreateThread(nullptr, 0, CrashWhenSignalled, nullptr, 0, nullptr));
-  return kavolt::RunKavolt();
+  kavolt::RunKavolt();
 }
