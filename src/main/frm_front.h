@@ -8,6 +8,7 @@
 
 #include "dialogs/frm_guide.h"
 #include "dialogs/frm_msgbox.h"
+#include "main/pick_rules.h"
 #include "toolkit/controls.h"
 #include "toolkit/form.h"
 #include "toolkit/handle.h"
@@ -31,8 +32,6 @@ class FrmFront : public Form {
   void CloseOnQuitRequest();
 
  private:
-  enum class PickAction { kSet, kRelease };
-
   void OnLoad() override;
   bool OnQueryClose() override;
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -55,11 +54,12 @@ class FrmFront : public Form {
   void WatchLoop();
   void PlaceGuide(POINT cursor);
   bool PinnedWindowExists() const;
+  NeverPicked NeverPickedWindows();
   void HandlePick(HWND target, const std::wstring& title, const std::wstring& className);
-  void ConfirmAndApply(PickAction action, HWND target, const std::wstring& title,
-                       const std::wstring& className);
-  bool Apply(PickAction action, HWND target);
-  void ReportFailure(PickAction action, const std::wstring& title);
+  PickMode SelectedMode();
+  std::optional<short> Ask(PickMode mode, const std::wstring& title);
+  bool Apply(PickMode mode, HWND target);
+  void ReportFailure(PickMode mode, const std::wstring& title);
 
   // Controls, in tab order.
   Label lblMsg;

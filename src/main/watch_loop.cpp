@@ -16,6 +16,8 @@ namespace {
 
 constexpr DWORD kPausePerPassMs = 10;
 
+WindowId Id(HWND window) { return reinterpret_cast<WindowId>(window); }
+
 // GetAsyncKeyState reads the physical buttons; the primary one is the right button
 // while the user has swapped them.
 bool PrimaryButtonDown() {
@@ -43,12 +45,9 @@ void FrmFront::WatchLoop() {
     if (PrimaryButtonDown()) {
       HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
       const std::wstring title = WindowTitle(target);
-      const std::wstring className = WindowClassName(target);
-      // Clicks on Kavolt's own controls and on untitled windows are no picks, and nor is
-      // the desktop: made topmost, it would cover every window, Kavolt's own included.
-      const bool refused = target == Handle() || title.empty() || target == ::GetShellWindow() ||
-                           target == ::GetDesktopWindow();
-      if (!refused) HandlePick(target, title, className);
+      if (IsPick(Id(target), title, NeverPickedWindows())) {
+        HandlePick(target, title, WindowClassName(target));
+      }
     }
 
     if (DispatchPendingMessages()) CloseOnQuitRequest();
@@ -78,56 +77,78 @@ bool FrmFront::PinnedWindowExists() const {
          WindowTitleIs(pinned, PinnedWindow.Title);
 }
 
+NeverPicked FrmFront::NeverPickedWindows() {
+  return {.mainWindow = Id(Handle()),
+          .shellWindow = Id(::GetShellWindow()),
+          .desktopWindow = Id(::GetDesktopWindow())};
+}
+
 void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {
   PutBackSavedArrow();
   frmGuide.Close();
-  if (Opt.IsSelected(0)) {
-    ConfirmAndApply(PickAction::kSet, target, title, className);
-  } else if (Opt.IsSelected(1)) {
-    ConfirmAndApply(PickAction::kRelease, target, title, className);
-  } else {
-    lblMsg.SetText(L"");
-  }
+  const PickMode mode = SelectedMode();
+  const std::optional<short> answer =
+      mode == PickMode::kIdle ? std::nullopt : Ask(mode, title);
   // Only now, with the question answered: nothing swaps the arrow in between, and the
   // question opens sooner without it.
   TakeArrowCopy();
-  Opt.Select(2);
+
+  bool refused = false;  // by the window system: the rest of the change is left out
+  for (const PickStep step : PickSteps(mode, answer)) {
+    if (refused && step != PickStep::kIdle) continue;
+    switch (step) {
+      case PickStep::kClearStatus:
+        lblMsg.SetText(L"");
+        break;
+      case PickStep::kApply:
+        refused = !Apply(mode, target);
+        if (refused) ReportFailure(mode, title);
+        break;
+      case PickStep::kSliderToZero:
+        HScroll1.SetValue(0);
+        break;
+      case PickStep::kRecord:
+        if (mode == PickMode::kSet) {
+          PinnedWindow = {title, className, target};
+          lblMsg.SetText(text::kStatusSet);
+        } else {
+          PinnedWindow = {};
+          lblMsg.SetText(text::kStatusRelease);
+        }
+        break;
+      case PickStep::kRestoreLayered:
+        RestoreLayeredState(target);
+        break;
+      case PickStep::kIdle:
+        Opt.Select(2);
+        break;
+    }
+  }
 }
 
-void FrmFront::ConfirmAndApply(PickAction action, HWND target, const std::wstring& title,
-                               const std::wstring& className) {
-  const bool set = action == PickAction::kSet;
-  frmMsgBox.lblMsg.SetText(title + L"\r\n" + (set ? text::kAskSet : text::kAskRelease));
-  // Only "Ok" changes anything; "Cancel", a question closed without an answer and one
-  // that could not open leave everything as it was.
-  if (!frmMsgBox.ShowModal() || frmMsgBox.MsgAnswer != 0) return;
-
-  if (!Apply(action, target)) {
-    ReportFailure(action, title);
-    return;
-  }
-  // Back to 0 before the record changes: the slider's handler makes the window it
-  // still names opaque again.
-  HScroll1.SetValue(0);
-  if (set) {
-    PinnedWindow = {title, className, target};
-    lblMsg.SetText(text::kStatusSet);
-  } else {
-    PinnedWindow = {};
-    lblMsg.SetText(text::kStatusRelease);
-    RestoreLayeredState(target);
-  }
+PickMode FrmFront::SelectedMode() {
+  if (Opt.IsSelected(0)) return PickMode::kSet;
+  if (Opt.IsSelected(1)) return PickMode::kRelease;
+  return PickMode::kIdle;
 }
 
-bool FrmFront::Apply(PickAction action, HWND target) {
+std::optional<short> FrmFront::Ask(PickMode mode, const std::wstring& title) {
+  frmMsgBox.lblMsg.SetText(title + L"\r\n" +
+                           (mode == PickMode::kSet ? text::kAskSet : text::kAskRelease));
+  // A question that could not open has no answer.
+  if (!frmMsgBox.ShowModal()) return std::nullopt;
+  return frmMsgBox.MsgAnswer;
+}
+
+bool FrmFront::Apply(PickMode mode, HWND target) {
   // A target that does not respond counts as a failure without a call that would block.
   if (!WindowResponds(target, kResponseTimeoutMs)) return false;
-  return SetZOrder(target, action == PickAction::kSet ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE;
+  return SetZOrder(target, mode == PickMode::kSet ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE;
 }
 
-void FrmFront::ReportFailure(PickAction action, const std::wstring& title) {
+void FrmFront::ReportFailure(PickMode mode, const std::wstring& title) {
   const std::wstring message =
-      title + L"\r\n" + (action == PickAction::kSet ? text::kFailSet : text::kFailRelease);
+      title + L"\r\n" + (mode == PickMode::kSet ? text::kFailSet : text::kFailRelease);
   ::MessageBoxW(Handle(), message.c_str(), text::kFailureTitle,
                 MB_OK | MB_ICONEXCLAMATION | MB_TOPMOST);
 }
