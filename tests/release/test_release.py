@@ -68,7 +68,7 @@ def test_readme_for_notepad_quotes_the_program(shipped):
     raw = shipped.read("kavolt/README.txt")
     assert raw.startswith(b"\xef\xbb\xbf") and raw.count(b"\n") == raw.count(b"\r\n") > 0
     text = raw.decode("utf-8-sig")
-    captions = dict(re.findall(r'(kOpt\w+|kChkTran)\[\] = L"([^"]+)"', at_head("src/app/texts.h")))
+    captions = dict(re.findall(r'(kOpt\w+|kChkTran)\[\] = L"([^"]+)"', at_head("src/texts/texts.h")))
     assert len(captions) == 5
     missing = [c for c in [*captions.values(), VERSION, "kavolt.exe item item"] if c not in text]
     assert not missing, f"README.txt does not name {missing}"
