@@ -13,7 +13,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 readonly desktop_size=1024x768
 # Bump when the prefix set-up below changes, so existing prefixes are set up again.
-readonly prefix_setup_version=2
+readonly prefix_setup_version=3
 
 usage() { echo "usage: $0 up|down RIGDIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
