@@ -382,10 +382,18 @@ class Fixture(Program):
         FIXTURE_CLASSES.update(b for a, b in zip(self.args, self.args[1:]) if a == "--class")
         self.titles = [b if a == "--title" else "" for a, b in zip(self.args, self.args[1:] + [""])
                        if a in ("--title", "--empty-title")]
-        self.proc = WineProcess(tool_path("fixture"), ["--log", winpath(self.log), *self.args],
-                                env=wine_env(env), cwd=cwd)
-        self.win_pid = wait_until(self._logged_pid, 15, "the fixture to start",
-                                  state=lambda: self.proc.errors()[-300:])
+        for attempt in (1, 2):
+            self.proc = WineProcess(tool_path("fixture"), ["--log", winpath(self.log), *self.args],
+                                    env=wine_env(env), cwd=cwd)
+            try:
+                self.win_pid = wait_until(self._logged_pid, 15, "the fixture to start",
+                                          state=lambda: self.proc.errors()[-300:])
+                break
+            except Gone:
+                # Now and then, under load, a Wine program ends with 1 before any of its
+                # own code runs; once more, then it counts.
+                if attempt == 2 or self.proc.popen.returncode != 1:
+                    raise
 
     def _logged_pid(self) -> int | None:
         entries = self.log_entries()

@@ -84,6 +84,8 @@ class App:
 
 def reg(*args: str, check: bool = True) -> None:
     code, out = h.run_wine("reg", *args, timeout=60)
+    if code == 1 and not out:  # ended before running, as a Wine program now and then does
+        code, out = h.run_wine("reg", *args, timeout=60)
     if check and code != 0:
         raise h.E2EError(f"reg {' '.join(args)} failed with {code}: {out.strip()}")
 
