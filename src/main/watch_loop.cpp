@@ -1,7 +1,5 @@
 // The watch loop: polls the mouse, keeps the guide under the cursor, and turns a
 // press of the primary button on another program's window into a pick.
-#include <cmath>
-
 #include "dialogs/placement.h"
 #include "main/frm_front.h"
 #include "texts/texts.h"
