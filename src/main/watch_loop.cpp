@@ -82,14 +82,11 @@ NeverPicked FrmFront::NeverPickedWindows() {
 }
 
 void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {
-  PutBackSavedArrow();
+  RestoreArrowCursor();
   frmGuide.Close();
   const PickMode mode = SelectedMode();
   const std::optional<short> answer =
       mode == PickMode::kIdle ? std::nullopt : Ask(mode, title);
-  // Only now, with the question answered: nothing swaps the arrow in between, and the
-  // question opens sooner without it.
-  TakeArrowCopy();
 
   bool refused = false;  // by the window system: the rest of the change is left out
   for (const PickStep step : PickSteps(mode, answer)) {

@@ -76,34 +76,37 @@ void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFil
 }
 
 void TakeArrowCopy() {
-  savedArrow = calls.copyIcon(calls.loadCursor(nullptr, IDC_ARROW));
+  HCURSOR copy = calls.copyIcon(calls.loadCursor(nullptr, IDC_ARROW));
+  if (HCURSOR replaced = std::exchange(savedArrow, copy)) calls.destroyCursor(replaced);
 }
 
 void SwapArrowCursor(std::wstring_view relativeName) {
-  // Never swap what could not be put back.
-  if (savedArrow == nullptr) return;
   const std::wstring path = BesideExecutable(relativeName);
   if (!IsNormalFile(path)) return;
   HCURSOR cursor = calls.loadCursorFromFile(path.c_str());
-  if (cursor == nullptr || !HandToSystem(cursor)) return;
+  if (cursor == nullptr) return;
+  // The arrow as the user has it now: a mode switch first puts the user's back.
+  RestoreArrowCursor();
+  TakeArrowCopy();
+  // Never swap what could not be put back.
+  if (savedArrow == nullptr) {
+    calls.destroyCursor(cursor);
+    return;
+  }
+  if (!HandToSystem(cursor)) return;
   arrowSwapped = true;
   Trace(path);
 }
 
 void RestoreArrowCursor() {
-  PutBackSavedArrow();
-  TakeArrowCopy();
-}
-
-void PutBackSavedArrow() {
+  if (!arrowSwapped.exchange(false)) return;
   HandToSystem(std::exchange(savedArrow, nullptr));
-  arrowSwapped = false;
   Trace(L"saved copy");
 }
 
 void RestoreArrowCursorIfSwapped() noexcept {
-  // The process may be dying of a broken heap or with a lock held: no allocation, no
-  // fresh copy, nothing but the one call that puts the arrow back.
+  // The process may be dying of a broken heap or with a lock held: no allocation,
+  // nothing but the one call that puts the arrow back.
   if (!arrowSwapped.exchange(false)) return;
   calls.setSystemCursor(savedArrow, OCR_NORMAL);
   ::OutputDebugStringA("kavolt: system arrow <- saved copy\n");

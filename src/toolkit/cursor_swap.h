@@ -1,6 +1,6 @@
 // The swap of the system-wide normal arrow for a cursor file, and its way back.
 // A cursor handed to SetSystemCursor belongs to the system from then on, so the
-// saved copy of the standard arrow is used up by every restore and taken afresh.
+// saved copy of the arrow is used up by the put-back and taken afresh at each swap.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,7 @@ struct CursorCalls {
 CursorCalls RealCursorCalls();
 void UseCursorCalls(const CursorCalls& calls);
 
-// The private copy of the standard arrow that the next restore hands to the system.
+// The private copy of the arrow that the next put-back hands to the system.
 HCURSOR SavedArrowCursor();
 
 // A run of Kavolt that was killed while a mode was armed leaves its cursor as the
@@ -32,24 +32,24 @@ HCURSOR SavedArrowCursor();
 // user's own cursor scheme is loaded again; any other arrow is the user's and stays.
 void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFiles);
 
-// Takes a copy of the arrow now shown as the standard one into SavedArrowCursor.
+// Takes a copy of the arrow as it is now into SavedArrowCursor, destroying the copy it
+// replaces.
 void TakeArrowCopy();
 
 // Replaces the system arrow with the cursor file at the executable's folder, "\" and
-// the name. A missing, hidden, system or unloadable file changes nothing, and so does
-// every swap while there is no saved copy to put back.
+// the name. Just before, an arrow Kavolt swapped is put back and the arrow as the user
+// has it then is copied, so that the copy is never of Kavolt's own cursor. A missing,
+// hidden, system or unloadable file changes nothing, and no swap is made that could
+// not be put back.
 void SwapArrowCursor(std::wstring_view relativeName);
 
-// Puts the saved copy back as the system arrow and takes a fresh copy.
+// Puts the saved copy back as the system arrow, but only while Kavolt's swap is in
+// place: the user may have changed the pointer since the copy was taken. A copy the
+// system refuses stays Kavolt's, and is destroyed.
 void RestoreArrowCursor();
 
-// The first half of RestoreArrowCursor: the saved copy is used up, and TakeArrowCopy
-// must run before the next swap. A copy the system refuses stays Kavolt's, and is
-// destroyed.
-void PutBackSavedArrow();
-
 // For the program's end and a crash: puts the saved copy back only if Kavolt swapped
-// the arrow, without allocating, locking or taking a new copy.
+// the arrow, without allocating, locking or destroying anything.
 void RestoreArrowCursorIfSwapped() noexcept;
 
 }  // namespace kavolt

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -106,12 +107,13 @@ class CursorSwap : public ::testing::Test {
 TEST_F(CursorSwap, LoadsTheFileBesideTheExecutableAndHandsItToTheSystem) {
   const fs::path file = MakeFile(L"set.cur");
   SwapArrowCursor(L"cursor\\set.cur");
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
+  ASSERT_EQ(Names(calls), (std::vector<std::wstring>{L"LoadCursorFromFile", L"LoadCursor",
+                                                     L"CopyIcon", L"DestroyCursor",
+                                                     L"SetSystemCursor"}));
   EXPECT_EQ(calls[0].argument, ExecutableFolder() + L"\\cursor\\set.cur");
-  EXPECT_EQ(calls[1].what, L"SetSystemCursor");
-  EXPECT_EQ(calls[1].argument, std::to_wstring(OCR_NORMAL));
-  EXPECT_EQ(calls[1].cursor, calls[0].cursor);
+  EXPECT_EQ(calls[4].argument, std::to_wstring(OCR_NORMAL));
+  EXPECT_EQ(calls[4].cursor, calls[0].cursor);
+  EXPECT_EQ(SavedArrowCursor(), calls[2].cursor) << "copied just before the swap";
 }
 
 TEST_F(CursorSwap, OnlyNormalFilesCount) {
@@ -143,40 +145,95 @@ TEST_F(CursorSwap, AFileThatDoesNotLoadChangesNothing) {
   EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
 }
 
-TEST_F(CursorSwap, RestoreHandsOverTheSavedCopyThenTakesAFreshOne) {
-  const HCURSOR saved = SavedArrowCursor();
-  ASSERT_NE(saved, nullptr);
-  RestoreArrowCursor();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].what, L"SetSystemCursor");
-  EXPECT_EQ(calls[0].cursor, saved);
-  EXPECT_EQ(calls[1].what, L"LoadCursor");
-  EXPECT_EQ(calls[1].argument, std::to_wstring(reinterpret_cast<UINT_PTR>(IDC_ARROW)));
-  EXPECT_EQ(calls[2].what, L"CopyIcon");
-  EXPECT_EQ(SavedArrowCursor(), calls[2].cursor);
-  EXPECT_NE(SavedArrowCursor(), saved) << "a copy handed to the system is never reused";
+enum class Step { kSet, kRelease, kRestore };
+
+// What the system arrow becomes for a sequence of the program's calls: a line for a real
+// change only, every copy taken of the user's arrow, and no cursor lost on the way.
+TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
+  MakeFile(L"set.cur");
+  MakeFile(L"reset.cur");
+  using enum Step;
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    std::vector<std::wstring> arrows;
+  } cases[] = {
+      {"an idle press and an idle close", {kRestore, kRestore}, {}},
+      {"armed, then a pick and the idle option", {kSet, kRestore, kRestore},
+       {L"set.cur", L"copy"}},
+      {"a mode switch puts back, then copies", {kSet, kRelease, kRestore},
+       {L"set.cur", L"copy", L"reset.cur", L"copy"}},
+      {"armed twice", {kRelease, kRestore, kSet, kRestore},
+       {L"reset.cur", L"copy", L"set.cur", L"copy"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<HCURSOR> live{SavedArrowCursor()};  // ours: loaded or copied, not handed on
+    calls.clear();
+    for (const Step step : c.steps) {
+      if (step == kRestore) {
+        RestoreArrowCursor();
+      } else {
+        SwapArrowCursor(step == kSet ? L"cursor\\set.cur" : L"cursor\\reset.cur");
+      }
+    }
+    std::vector<std::wstring> arrows;
+    for (const Call& call : calls) {
+      if (call.what == L"CopyIcon") {
+        EXPECT_TRUE(arrows.empty() || arrows.back() == L"copy") << c.what << ": a copy of ours";
+      }
+      if (call.what == L"CopyIcon" || call.what == L"LoadCursorFromFile") {
+        live.push_back(call.cursor);
+        continue;
+      }
+      if (call.what != L"SetSystemCursor" && call.what != L"DestroyCursor") continue;
+      const auto handedOn = std::find(live.begin(), live.end(), call.cursor);
+      ASSERT_NE(handedOn, live.end()) << c.what << ": not ours, or handed on twice";
+      live.erase(handedOn);
+      if (call.what == L"SetSystemCursor") {
+        const auto loaded = std::find_if(calls.begin(), calls.end(), [&](const Call& made) {
+          return made.what == L"LoadCursorFromFile" && made.cursor == call.cursor;
+        });
+        arrows.push_back(loaded == calls.end() ? L"copy"
+                                               : fs::path(loaded->argument).filename().wstring());
+      }
+    }
+    EXPECT_EQ(arrows, c.arrows) << c.what;
+    std::erase(live, nullptr);
+    EXPECT_EQ(live.size(), SavedArrowCursor() == nullptr ? 0u : 1u) << c.what << ": a leak";
+  }
 }
 
 TEST_F(CursorSwap, NeverLosesACursorItCannotHandOver) {
   MakeFile(L"set.cur");
-  const HCURSOR saved = SavedArrowCursor();
   systemRefuses = true;
   SwapArrowCursor(L"cursor\\set.cur");
   RestoreArrowCursorIfSwapped();  // a refused swap left nothing to put back
   RestoreArrowCursor();
-  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{
-                              L"LoadCursorFromFile", L"SetSystemCursor", L"DestroyCursor",
-                              L"SetSystemCursor", L"DestroyCursor", L"LoadCursor", L"CopyIcon"}));
-  EXPECT_EQ(calls[2].cursor, calls[0].cursor) << "the refused file cursor is destroyed";
-  EXPECT_EQ(calls[4].cursor, saved) << "the refused copy is destroyed, not leaked";
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"LoadCursorFromFile", L"LoadCursor",
+                                                     L"CopyIcon", L"DestroyCursor",
+                                                     L"SetSystemCursor", L"DestroyCursor"}));
+  EXPECT_EQ(calls[5].cursor, calls[0].cursor) << "the refused file cursor is destroyed";
+
+  // A put-back the system refuses destroys the copy instead of leaking it.
+  systemRefuses = false;
+  SwapArrowCursor(L"cursor\\set.cur");
+  const HCURSOR saved = SavedArrowCursor();
+  systemRefuses = true;
+  calls.clear();
+  RestoreArrowCursor();
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"SetSystemCursor", L"DestroyCursor"}));
+  EXPECT_EQ(calls[1].cursor, saved);
 
   // Without a copy (the system would not copy the arrow) nothing is swapped.
   systemRefuses = false;
   copyFails = true;
-  RestoreArrowCursor();
-  ASSERT_EQ(SavedArrowCursor(), nullptr);
   calls.clear();
   SwapArrowCursor(L"cursor\\set.cur");
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"LoadCursorFromFile", L"LoadCursor",
+                                                     L"CopyIcon", L"DestroyCursor"}));
+  EXPECT_EQ(calls[3].cursor, calls[0].cursor);
+  calls.clear();
+  RestoreArrowCursorIfSwapped();
   EXPECT_TRUE(calls.empty());
 }
 
@@ -204,22 +261,6 @@ TEST_F(CursorSwap, AnArrowLeftByAKilledRunGivesWayToTheUsersScheme) {
   }
 }
 
-TEST_F(CursorSwap, SetReleaseIdleSequence) {
-  MakeFile(L"set.cur");
-  MakeFile(L"reset.cur");
-  SwapArrowCursor(L"cursor\\set.cur");
-  SwapArrowCursor(L"cursor\\reset.cur");
-  RestoreArrowCursor();
-  std::vector<std::wstring> systemArrows;
-  for (const Call& call : calls) {
-    if (call.what == L"LoadCursorFromFile") systemArrows.push_back(call.argument);
-    if (call.what == L"SetSystemCursor" && systemArrows.size() == 2) systemArrows.push_back(L"copy");
-  }
-  ASSERT_EQ(systemArrows.size(), 3u);
-  EXPECT_TRUE(systemArrows[0].ends_with(L"\\cursor\\set.cur"));
-  EXPECT_TRUE(systemArrows[1].ends_with(L"\\cursor\\reset.cur"));
-}
-
 TEST_F(CursorSwap, OnlyASwappedArrowIsRestoredAfterACrash) {
   RestoreArrowCursorIfSwapped();
   EXPECT_TRUE(calls.empty());
@@ -243,7 +284,8 @@ TEST_F(CursorSwap, TheShippedCursorsLoad) {
     CopyFileW(ShippedCursor(name).c_str(), (folder_ / name).c_str(), FALSE);
     calls.clear();
     SwapArrowCursor(std::wstring(L"cursor\\") + name);
-    ASSERT_EQ(calls.size(), 2u) << "the shipped cursor does not load: " << ShippedCursor(name);
+    ASSERT_EQ(calls.back().what, L"SetSystemCursor")
+        << "the shipped cursor does not load: " << ShippedCursor(name);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(calls[0].cursor, &info));
     EXPECT_FALSE(info.fIcon);
