@@ -141,7 +141,7 @@ void FrmFront::HScroll1Change() {
   }
   RememberLayeredState(pinned);
   MakeLayered(pinned);
-  SetWindowAlpha(pinned, static_cast<BYTE>(255 - HScroll1.Value()));
+  SetAlphaOverOwnLook(pinned, static_cast<BYTE>(255 - HScroll1.Value()));
 }
 
 // ---- Shutdown -------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "toolkit/window_ops.h"
+
 namespace kavolt {
 namespace {
 
@@ -23,6 +25,17 @@ void Unpack(HANDLE value, COLORREF& key, BYTE& alpha, DWORD& flags) {
   key = static_cast<COLORREF>(packed & 0xFFFFFF);
   alpha = static_cast<BYTE>((packed >> 24) & 0xFF);
   flags = static_cast<DWORD>((packed >> 32) & 0xFF);
+}
+
+// The window's own attributes back, and nothing more to undo.
+void PutBackOwnAttributes(HWND window) {
+  if (HANDLE own = ::RemovePropW(window, kOwnLayeredProp)) {
+    COLORREF key = 0;
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    Unpack(own, key, alpha, flags);
+    ::SetLayeredWindowAttributes(window, key, alpha, flags);
+  }
 }
 
 }  // namespace
@@ -54,19 +67,30 @@ void RememberLayeredState(HWND window) {
   }
 }
 
+void SetAlphaOverOwnLook(HWND window, BYTE alpha) {
+  const HANDLE own = window != nullptr ? ::GetPropW(window, kOwnLayeredProp) : nullptr;
+  if (own == nullptr) {
+    SetWindowAlpha(window, alpha);
+    return;
+  }
+  if (alpha == 255) {
+    PutBackOwnAttributes(window);
+    return;
+  }
+  COLORREF key = 0;
+  BYTE ownAlpha = 255;
+  DWORD flags = 0;
+  Unpack(own, key, ownAlpha, flags);
+  ::SetLayeredWindowAttributes(window, key, alpha, flags | LWA_ALPHA);
+}
+
 void RestoreLayeredState(HWND window) {
   if (window == nullptr) return;
   if (::RemovePropW(window, kAddedLayeredProp) != nullptr) {
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
     ::SetWindowLongPtrW(window, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
   }
-  if (HANDLE own = ::RemovePropW(window, kOwnLayeredProp)) {
-    COLORREF key = 0;
-    BYTE alpha = 255;
-    DWORD flags = 0;
-    Unpack(own, key, alpha, flags);
-    ::SetLayeredWindowAttributes(window, key, alpha, flags);
-  }
+  PutBackOwnAttributes(window);
 }
 
 }  // namespace kavolt

@@ -16,6 +16,11 @@ bool DrawsItsOwnLayers(HWND window);
 // call after a restore records anything.
 void RememberLayeredState(HWND window);
 
+// Gives the window a constant alpha over its own look: a colour key that its program
+// set stays, with LWA_ALPHA added to that program's flags. 255, the opaque end, is the
+// window's own look: what its program set, or opaque where Kavolt made it layered.
+void SetAlphaOverOwnLook(HWND window, BYTE alpha);
+
 // Undoes Kavolt's changes: clears WS_EX_LAYERED where Kavolt added it, or puts the
 // window's own layered attributes back. Leaves alone what Kavolt never touched.
 void RestoreLayeredState(HWND window);

@@ -73,20 +73,40 @@ def test_releasing_another_window_empties_the_record(kavolt, targets):
     assert not targets.window("Target A")["topmost"]
 
 
-def test_a_window_layered_by_its_own_program_keeps_its_layering(kavolt, fixture_windows):
-    own = fixture_windows("--title", "Own layered", "--pos", *A_POS, "--layered", 200,
+KEY = 0x302010  # COLORREF of RRGGBB 102030
+LWA_COLORKEY, LWA_ALPHA = 1, 2
+
+
+def own_look(fixture) -> tuple:
+    """Colour key, alpha (None where LWA_ALPHA is not set, and it means nothing) and flags."""
+    window = fixture.window("Own layered")
+    flags = window["layered_flags"]
+    return window["layered"] and (window["color_key"], window["alpha"] if flags & LWA_ALPHA
+                                  else None, flags)
+
+
+# The program's own alpha and flags; with a colour key the window is shaped, or skinned.
+@pytest.mark.parametrize("alpha, flags", [(200, LWA_COLORKEY | LWA_ALPHA), (None, LWA_COLORKEY)],
+                         ids=["alpha and key", "key only"])
+def test_a_window_layered_by_its_own_program_keeps_its_own_look(kavolt, fixture_windows, alpha,
+                                                               flags):
+    layered = ("--layered", alpha) if alpha is not None else ()
+    own = fixture_windows("--title", "Own layered", "--pos", *A_POS, *layered,
                           "--color-key", "102030")
+    fixture_windows("--title", "Another", "--pos", *p.B_POS)
+    look = own_look(own)
+    assert look[0] == KEY and look[2] == flags
     k = kavolt()
     p.pin(k, A_POINT)
     p.slide_to(k, 100)
-    h.wait_until(lambda: own.window("Own layered")["alpha"] == 155, 10, "alpha 155")
+    h.wait_until(lambda: own_look(own) == (KEY, 155, flags | LWA_ALPHA), 10,
+                 "alpha 155 over the window's own key", state=lambda: own_look(own))
+    # Pinning another window sets the slider back to 0: the window's own look.
+    p.pin(k, B_POINT)
+    assert own_look(own) == look
     p.pin(k, A_POINT, mode=p.RELEASE)
     window = own.window("Own layered")
-    assert not window["topmost"]
-    assert window["layered"]
-    assert window["alpha"] == 200
-    assert window["color_key"] == 0x302010  # COLORREF of RRGGBB 102030
-    assert window["layered_flags"] == 3  # LWA_COLORKEY | LWA_ALPHA
+    assert not window["topmost"] and own_look(own) == look
 
 
 def test_a_window_that_draws_its_own_layers_is_never_given_an_alpha(kavolt, fixture_windows):

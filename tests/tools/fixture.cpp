@@ -14,7 +14,8 @@
 //   --size W H             window size (default 300 200)
 //   --class NAME           window class (default KavoltTestTarget)
 //   --layered ALPHA        layered by this program: WS_EX_LAYERED with that alpha (0-255)
-//   --color-key RRGGBB     with --layered, also a colour key (LWA_COLORKEY)
+//   --color-key RRGGBB     a colour key (LWA_COLORKEY): with --layered as well, or alone
+//                          as skinned windows have it
 //   --child-button         a push button inside the window
 //   --owned-chain N        N owned pop-ups: the window owns pop-up 1, which owns pop-up 2...;
 //                          each has a push button and the title "TITLE owned K"
@@ -244,9 +245,6 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
     }
   }
   if (options.windows.empty()) options.windows.push_back(defaults);
-  for (const auto& spec : options.windows) {
-    if (spec.colorKey && !spec.alpha) return std::nullopt;
-  }
   return options;
 }
 
@@ -334,12 +332,12 @@ bool Open(const WindowSpec& spec, int index, bool show) {
     DrawLayers(window);
     ::SetTimer(window, kRedrawTimer, 200, nullptr);
   }
-  if (spec.alpha) {
-    // Layered before it shows, as a program that is translucent by itself would be.
+  if (spec.alpha || spec.colorKey) {
+    // Layered before it shows, as a program that is translucent or shaped by itself is.
     ::SetWindowLongPtrW(window, GWL_EXSTYLE,
                         ::GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
-    ::SetLayeredWindowAttributes(window, spec.colorKey.value_or(0), *spec.alpha,
-                                 LWA_ALPHA | (spec.colorKey ? LWA_COLORKEY : 0));
+    ::SetLayeredWindowAttributes(window, spec.colorKey.value_or(0), spec.alpha.value_or(255),
+                                 (spec.alpha ? LWA_ALPHA : 0) | (spec.colorKey ? LWA_COLORKEY : 0));
   }
   if (spec.childButton) AddButton(window, L"Child button");
   if (show) {
