@@ -62,6 +62,13 @@ HWND NewForegroundWindow(const WindowSet& existedBefore) {
   return window;
 }
 
+// Neither a file nor a folder, and no other answer (access denied, a share offline).
+bool NothingLiesAt(const std::wstring& path) {
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // What to start for one resolved path: the program file and the command line.
 struct StartCommand {
   std::wstring application;
@@ -98,8 +105,11 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
       return std::nullopt;
     case Association::Kind::kNone:
       // Never run a document as a program: a renamed program stays a document. A name
-      // without a type means "<name>.exe", as CreateProcess would read it.
+      // without a type means "<name>.exe", as CreateProcess would read it, but only
+      // when nothing lies there itself: Explorer hides the ".exe" of the program beside
+      // a document or folder of the same name.
       if (extension.empty()) {
+        if (!NothingLiesAt(file)) return std::nullopt;
         file += L".exe";
       } else if (!IsProgramExtension(extension)) {
         return std::nullopt;

@@ -45,8 +45,11 @@ class App:
         # Programs renamed to look like documents, or without a type: never started.
         # ".exe": what an empty item ("" or two blanks, naming Kavolt's folder) would start
         # if ".exe" were added to it.
-        for name in ("Invoice.zzq", "Invoice", ".exe"):
+        # "Readme" and the folder "setup" are themselves, not the programs beside them.
+        for name in ("Invoice.zzq", "Invoice", ".exe", "Readme.exe", "setup.exe"):
             shutil.copy2(h.tool_path("fixture"), self.dir / name)
+        (self.dir / "Readme").write_text("a document\n", encoding="utf-8")
+        (self.dir / "setup").mkdir()
         # Decoys where a careless launch would look: "<root>\Kavolt.exe" for the unquoted
         # "<root>\Kavolt App\...", and a bare name beside kavolt.exe and in the caller's
         # folder; the real bare-named program lies in a folder on PATH.
@@ -266,6 +269,7 @@ ITEMS = [
     # Only programs run as themselves: a name without a type means "<name>.exe".
     ("renamed programs", ["Invoice.zzq", "Invoice", "fixture"],
      lambda a: [(a.path("fixture.exe"), True)], ""),
+    ("beside a program of the same name", ["Readme", "setup"], lambda a: [], ""),
     # The user's case reaches the program, not another file's.
     ("case kept", ["Plan.KVT"], lambda a: [(a.document("Plan.KVT"), True)], ""),
     # Each placeholder filled with the document or dropped, and no second copy appended.
