@@ -24,6 +24,6 @@ FormSpec GuideSpec() {
 FrmGuide::FrmGuide()
     : Form(GuideSpec()),
       lblMsg(*this, nullptr, {0, 0, 1635, 435}, Label::Align::kCenter,
-             FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, RGB(0, 0, 255), std::nullopt) {}
+             FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, {.text = RGB(0, 0, 255)}) {}
 
 }  // namespace kavolt

@@ -29,7 +29,7 @@ FrmMsgBox::FrmMsgBox()
       cmdClose(*this, nullptr,
                {{text::kOk, {420, 660, 975, 375}}, {text::kCancel, {1560, 660, 975, 375}}}),
       lblMsg(*this, nullptr, {120, 60, 2775, 975}, Label::Align::kLeft,
-             FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, kBlue, std::nullopt),
+             FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, {.text = kBlue}),
       Timer1(*this, 100, /*enabledByDesign=*/true, [this] { Timer1Tick(); }) {
   cmdClose.onClick = [this](int index) { CmdCloseClick(index); };
 }

@@ -37,7 +37,7 @@ FormSpec FrontSpec() {
 FrmFront::FrmFront()
     : Form(FrontSpec()),
       lblMsg(*this, nullptr, {0, 1560, 1695, 315}, Label::Align::kCenter, kGothic975,
-             std::nullopt, COLOR_WINDOW, /*visible=*/false),
+             {.textSys = COLOR_WINDOWTEXT, .backSys = COLOR_WINDOW}, /*visible=*/false),
       chkStart(*this, nullptr, {540, 1920, 855, 195}, text::kChkStart, /*visible=*/false),
       fr最前面(*this, nullptr, {60, 0, 2535, 1065}),
       Opt(*this, &fr最前面,

@@ -20,7 +20,8 @@ struct ControlSpec {
   RectTwips rect;
   FontSpec font;
   bool visible = true;
-  std::optional<COLORREF> textColor;  // none: the system's colour for the control
+  std::optional<COLORREF> textColor;  // none: the system's colour textSysColor
+  int textSysColor = COLOR_BTNTEXT;
   std::optional<int> backSysColor;    // a COLOR_ index; none: the form's background
   const wchar_t* tooltip = nullptr;
 };

@@ -39,7 +39,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       auto dc = reinterpret_cast<HDC>(wParam);
       const Control* control = ControlFromHandle(reinterpret_cast<HWND>(lParam));
       const auto& spec = control != nullptr ? control->spec_ : ControlSpec{};
-      ::SetTextColor(dc, spec.textColor.value_or(::GetSysColor(COLOR_BTNTEXT)));
+      ::SetTextColor(dc, spec.textColor.value_or(::GetSysColor(spec.textSysColor)));
       if (spec.backSysColor) {
         ::SetBkColor(dc, ::GetSysColor(*spec.backSysColor));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(*spec.backSysColor));

@@ -9,15 +9,16 @@
 namespace kavolt {
 
 Label::Label(Form& form, Control* container, RectTwips rect, Align align, FontSpec font,
-             std::optional<COLORREF> textColor, std::optional<int> backSysColor, bool visible)
+             LabelColours colours, bool visible)
     : Control(form, container,
               ControlSpec{.windowClass = WC_STATICW,
                           .style = SS_OWNERDRAW | WS_CLIPSIBLINGS,
                           .rect = rect,
                           .font = font,
                           .visible = visible,
-                          .textColor = textColor,
-                          .backSysColor = backSysColor}),
+                          .textColor = colours.text,
+                          .textSysColor = colours.textSys,
+                          .backSysColor = colours.backSys}),
       align_(align) {}
 
 void Label::OnDrawItem(const DRAWITEMSTRUCT& item) {
