@@ -50,35 +50,44 @@ Placeholder PlaceholderAt(std::wstring_view text, size_t at) {
   return Placeholder::kNone;
 }
 
-// How CommandLineToArgvW reads a text, one character after another: whether it is
-// inside quotes, and the quote or backslashes that end it.
+bool IsBlank(wchar_t c) { return c == kSpace || c == L'\t'; }
+
+// How a command line's arguments read, one character after another, as long as every
+// way of reading them agrees: a quote after an even number of backslashes opens or
+// closes the quotes.
 class ArgumentReading {
  public:
   void Read(wchar_t c) {
-    if (c == kQuote) {
-      if (quoteRun_) {
-        state_ = state_ == 2 ? 0 : state_ + 1;  // every third quote of a run is text
-      } else if (backslashes_ % 2 == 0) {
-        ++state_;  // an odd number of backslashes would make it text
-      }
-      quoteRun_ = true;
-      backslashes_ = 0;
-      return;
-    }
-    if (quoteRun_ && state_ == 2) state_ = 0;  // the run that closed the quotes has ended
-    quoteRun_ = false;
+    if (c == kQuote && backslashes_ % 2 == 0) inQuotes_ = !inQuotes_;
     backslashes_ = c == L'\\' ? backslashes_ + 1 : 0;
   }
 
-  bool InQuotes() const { return state_ == 1; }
-  bool EndsWithQuote() const { return quoteRun_; }
+  bool InQuotes() const { return inQuotes_; }
   size_t TrailingBackslashes() const { return backslashes_; }
 
  private:
-  int state_ = 0;  // 1: inside quotes; 2: closed by a run of quotes that may go on
-  bool quoteRun_ = false;
+  bool inQuotes_ = false;
   size_t backslashes_ = 0;
 };
+
+// Whether programs read the arguments after a quoted program one way. CommandLineToArgvW
+// and the C runtime before 2008 take "" inside quotes as a quote that ends them; the C
+// runtime since 2008 as a quote that stays inside, and it takes the program's name on to
+// the first blank. Of the runs of quotes, only an empty argument "" reads alike.
+bool ReadsOneWay(std::wstring_view arguments) {
+  if (!arguments.empty() && !IsBlank(arguments.front())) return false;
+  ArgumentReading reading;
+  for (size_t at = 0; at < arguments.size(); ++at) {
+    // The arguments begin with a blank, so a character stands before every run.
+    if (arguments.substr(at, 2) == L"\"\"" &&
+        (reading.InQuotes() || !IsBlank(arguments[at - 1]) ||
+         (at + 2 < arguments.size() && !IsBlank(arguments[at + 2])))) {
+      return false;
+    }
+    reading.Read(arguments[at]);
+  }
+  return !reading.InQuotes();  // no one can tell where the quote ends
+}
 
 }  // namespace
 
@@ -149,14 +158,14 @@ std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view comman
 std::optional<std::wstring> DocumentCommandLine(const RegisteredCommand& command,
                                                 std::wstring_view document) {
   const std::wstring_view arguments = command.arguments;
-  std::wstring line = InQuotes(command.program);
+  const std::wstring program = InQuotes(command.program);
+  std::wstring line = program;
   ArgumentReading reading;  // the arguments are read afresh after the program
   const auto add = [&](wchar_t c) {
     line += c;
     reading.Read(c);
   };
   bool placed = false;
-  bool afterQuotedDocument = false;
   for (size_t at = 0; at < arguments.size(); ++at) {
     const Placeholder placeholder = PlaceholderAt(arguments, at);
     if (placeholder == Placeholder::kDropped) {
@@ -170,21 +179,19 @@ std::optional<std::wstring> DocumentCommandLine(const RegisteredCommand& command
         for (const wchar_t c : document) add(c);
         continue;
       }
-      if (reading.EndsWithQuote()) return std::nullopt;
       for (size_t n = reading.TrailingBackslashes(); n > 0; --n) add(L'\\');
       add(kQuote);
       for (const wchar_t c : document) add(c);
       add(kQuote);
-      afterQuotedDocument = true;
       continue;
     }
-    if (arguments[at] == kQuote && afterQuotedDocument) return std::nullopt;
-    afterQuotedDocument = false;
     add(arguments[at]);
     // "%%" is text: its second "%" starts no placeholder.
     if (arguments[at] == L'%' && at + 1 < arguments.size()) add(arguments[++at]);
   }
-  if (reading.InQuotes()) return std::nullopt;  // no one can tell where the quote ends
+  // A quoted document that touches another quote makes a run of quotes, and is refused
+  // with them.
+  if (!ReadsOneWay(std::wstring_view(line).substr(program.size()))) return std::nullopt;
   if (!placed) {
     line += kSpace;
     line += QuotedForCommandLine(document);

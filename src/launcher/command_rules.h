@@ -61,17 +61,18 @@ std::optional<RegisteredCommand> SplitRegisteredCommand(std::wstring_view comman
                                                         const ProgramQuestions& platform);
 
 // The command line that opens the document (a file's path: no quotes, no "\" at its
-// end) with the command: the program quoted, then the arguments, read as
-// CommandLineToArgvW reads them, with
+// end) with the command: the program quoted, then the arguments, with
 //  - every %0, %1, %L and %V (either case) replaced by the document: as it is inside
 //    quotes, quoted outside them (the backslashes before that quote doubled, so that
 //    they keep their meaning);
 //  - every %*, %~ and other "%" followed by an ASCII letter or digit dropped;
 //  - "%%" kept as text ("%%1" is no placeholder).
 // Without a document placeholder the document is appended, quoted when it needs quotes.
-// std::nullopt when the arguments end inside quotes, or when a quoted document would
-// touch another quote (as in "x"%1, %1"x" or %1%1): a run of quotes is read as one, and
-// the document would be split.
+// std::nullopt when programs could read the line two ways (CommandLineToArgvW and the
+// C runtime before 2008 one way, the C runtime since 2008 the other): when the arguments
+// end inside quotes, follow the program without a blank or a tab, or hold a run of quotes
+// other than an empty argument "" outside quotes, as a quoted document touching another
+// quote does ("x"%1, %1"x", %1%1).
 std::optional<std::wstring> DocumentCommandLine(const RegisteredCommand& command,
                                                 std::wstring_view document);
 

@@ -234,6 +234,15 @@ TEST(DocumentCommandLine, PutsTheQuotedDocumentInItsPlaceholders) {
       // it would be read as text, and the rest of the command with it.
       {L" /d=\\%1 \\\\%1", L"c:\\x", L"\"C:\\p.exe\" /d=\\\\\"c:\\x\" \\\\\\\\\"c:\\x\""},
       {L" %1\"x %1\"", L"c:\\x.kvt", nullptr},
+      // Programs read a run of quotes two ways, and since 2008 take the program's name on
+      // to the first blank: only an empty argument "" is read one way.
+      {L" \"\" %1\t\"\"", L"c:\\a b.kvt", L"\"C:\\p.exe\" \"\" \"c:\\a b.kvt\"\t\"\""},
+      {L" \"\"\" %1", L"c:\\a b.kvt", nullptr},
+      {L" \"a \"\" b\" %1", L"c:\\x.kvt", nullptr},
+      {L" x\"\" %1", L"c:\\x.kvt", nullptr},
+      {L" \"\"x %1", L"c:\\x.kvt", nullptr},
+      {L"\"%1\"", L"c:\\x.kvt", nullptr},
+      {L"x %1", L"c:\\x.kvt", nullptr},
       // No placeholder: the document goes last, quoted when cmd.exe could misread it.
       {L"", L"c:\\x.kvt", L"\"C:\\p.exe\" c:\\x.kvt"},
       {L" /s", L"c:\\a b.kvt", L"\"C:\\p.exe\" /s \"c:\\a b.kvt\""},
