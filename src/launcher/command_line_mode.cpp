@@ -1,5 +1,7 @@
 #include "launcher/command_line_mode.h"
 
+#include <commctrl.h>
+
 #include <optional>
 
 #include "launcher/associations.h"
@@ -31,26 +33,35 @@ bool IsImeWindow(HWND window) {
 
 struct WindowSearch {
   DWORD processId;
-  HWND found;
+  HWND unowned = nullptr;
+  HWND owned = nullptr;
 };
 
-// A visible, unowned top-level window of the process: the one its user sees.
+// A visible top-level window of the process: the one its user sees. An unowned one
+// first; else a titled, owned one, as frameworks that keep a hidden application window
+// own their main window by it (tooltips and other helpers have no title).
 HWND VisibleWindowOf(DWORD processId) {
-  WindowSearch search{processId, nullptr};
+  WindowSearch search{processId};
   ::EnumWindows(
       [](HWND window, LPARAM state) -> BOOL {
         auto* wanted = reinterpret_cast<WindowSearch*>(state);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner != wanted->processId || !::IsWindowVisible(window) ||
-            ::GetWindow(window, GW_OWNER) != nullptr || IsImeWindow(window)) {
+        if (owner != wanted->processId || !::IsWindowVisible(window) || IsImeWindow(window)) {
           return TRUE;
         }
-        wanted->found = window;
-        return FALSE;
+        if (::GetWindow(window, GW_OWNER) == nullptr) {
+          wanted->unowned = window;
+          return FALSE;
+        }
+        if (wanted->owned == nullptr && ::GetWindowTextLengthW(window) > 0 &&
+            WindowClassName(window) != TOOLTIPS_CLASSW) {
+          wanted->owned = window;
+        }
+        return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return search.unowned != nullptr ? search.unowned : search.owned;
 }
 
 HWND NewForegroundWindow(const WindowSet& existedBefore) {

@@ -281,6 +281,9 @@ ITEMS = [
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),
+    # A framework's main window, owned by its hidden application window.
+    ("owned by a hidden window", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
+     "--hidden-owner"),
 ]
 
 
