@@ -6,6 +6,7 @@
 
 #include "launcher/associations.h"
 #include "launcher/command_rules.h"
+#include "launcher/console_window.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/executable_folder.h"
@@ -150,10 +151,13 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
+  // A console of its own, as Windows gives a console program anyway: Wine would run it
+  // on its own terminal, without a window.
+  const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
   const WindowSet existedBefore = TopLevelWindows();
   // The program by its full path: CreateProcess searches no folder for it.
   if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, appDir.c_str(), &startup, &started)) {
+                        FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
     return {};
   }
   const UniqueHandle process(started.hProcess);
@@ -186,9 +190,14 @@ HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedB
   for (;;) {
     if (ended) {
       if (HWND window = NewForegroundWindow(existedBefore)) return window;
-    } else if (::WaitForInputIdle(process, 0) == 0) {
-      // Ready for input: done initialising (a console program never is, and has no window).
-      if (HWND window = VisibleWindowOf(processId)) return window;
+    } else {
+      // Ready for input: done initialising. A console program never is; its window is
+      // its console's, which comes up a moment after the process.
+      const DWORD idle = ::WaitForInputIdle(process, 0);
+      HWND window = idle == 0             ? VisibleWindowOf(processId)
+                    : idle == WAIT_FAILED ? ConsoleWindowOf(processId)
+                                          : nullptr;
+      if (window != nullptr) return window;
     }
     DispatchPendingMessages();
     if (::GetTickCount64() >= deadline) return nullptr;
