@@ -19,6 +19,8 @@ namespace kavolt {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+// How long a window whose pin did not take is given before the one more try.
+constexpr DWORD kSettleMs = 500;
 
 std::wstring LowerCase(std::wstring text) {
   if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -135,6 +137,37 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   return StartCommand{std::move(file), std::move(commandLine)};
 }
 
+// Handles Kavolt's own messages for a while, asleep in between.
+void DispatchFor(DWORD milliseconds) {
+  const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
+  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    DispatchPendingMessages();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                                QS_ALLINPUT);
+  }
+}
+
+// A hidden topmost window of Kavolt's own while it lives. Wine moves a window's owned
+// pop-ups (a tooltip) to the front of the topmost band before the window and then puts
+// the window after them, where it counts as topmost only if a topmost window follows;
+// with no other window in the band it stays out although SetWindowPos succeeds.
+UniqueWindow BandMarker() {
+  return UniqueWindow(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP,
+                                        0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+}
+
+// Only the window the item started, never whatever else has the foreground. A hung
+// program would block SetZOrder, and Kavolt with its instance mutex, for ever. A pin
+// that did not take is tried once more after the window has settled, then left.
+void PinStartedWindow(HWND window) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt > 0) DispatchFor(kSettleMs);
+    if (!WindowResponds(window, kResponseTimeoutMs)) return;
+    const UniqueWindow marker = BandMarker();
+    if (SetZOrder(window, HWND_TOPMOST) && IsTopmost(window)) return;
+  }
+}
+
 LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
 
@@ -222,11 +255,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument);
-    // Only the window the item started, never whatever else has the foreground. A hung
-    // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
-    if (launched.processId > 0 && WindowResponds(launched.window, kResponseTimeoutMs)) {
-      SetZOrder(launched.window, HWND_TOPMOST);
-    }
+    if (launched.processId > 0) PinStartedWindow(launched.window);
   }
   EndProgram();
 }
