@@ -55,9 +55,15 @@ HWND ConsoleWindowOf(DWORD processId) {
   // closes them without putting those back.
   std::array<HANDLE, kStandardHandles.size()> own{};
   for (size_t i = 0; i < own.size(); ++i) own[i] = ::GetStdHandle(kStandardHandles[i]);
-  if (!::AttachConsole(processId)) return nullptr;  // none yet, or the process ended
-  HWND console = ::GetConsoleWindow();
-  ::FreeConsole();
+  bool attached = ::AttachConsole(processId) != FALSE;
+  if (!attached && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    // Kavolt has a console already: Windows gives a GUI program none, but under Wine one
+    // that cmd starts shares cmd's. Kavolt writes to no console.
+    ::FreeConsole();
+    attached = ::AttachConsole(processId) != FALSE;
+  }
+  HWND console = attached ? ::GetConsoleWindow() : nullptr;  // none yet, or the process ended
+  if (attached) ::FreeConsole();
   for (size_t i = 0; i < own.size(); ++i) ::SetStdHandle(kStandardHandles[i], own[i]);
 
   HWND shown = console != nullptr ? ::GetAncestor(console, GA_ROOTOWNER) : nullptr;

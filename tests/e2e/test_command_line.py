@@ -314,7 +314,7 @@ def test_system_programs_window_is_pinned(app, kavolt, program, window_class):
 
     assert not started()
     try:
-        assert run(app, kavolt, [program]) == 0
+        assert run(app, kavolt, program) == 0  # from cmd, whose console Wine lends Kavolt
         h.wait_until(lambda: any(w["topmost"] for w in started()), 10,
                      f"the {window_class} window pinned")
     finally:
