@@ -21,6 +21,8 @@
 //                          each has a push button and the title "TITLE owned K"
 //   --hidden-owner         owned by a hidden window of its own, as frameworks that keep an
 //                          application window build their main window
+//   --keeps-z-order        keeps its place in the Z-order (adds SWP_NOZORDER to every
+//                          move): SetWindowPos succeeds and moves it nowhere
 //   --draws-itself         draws itself with UpdateLayeredWindow (per-pixel alpha) every
 //                          200 ms, as shadows and toasts do; logs each failed redraw as
 //                          {"pid":P,"update_layered_window_error":CODE}
@@ -67,6 +69,7 @@ using test_tools::Json;
 constexpr wchar_t kDefaultClass[] = L"KavoltTestTarget";
 constexpr wchar_t kPopupClass[] = L"KavoltTestPopup";
 constexpr wchar_t kQuestionClass[] = L"KavoltQuestionWindow";
+constexpr wchar_t kKeepsZOrder[] = L"KavoltKeepsZOrder";
 
 struct WindowSpec {
   std::wstring title = L"Kavolt test target";
@@ -78,6 +81,7 @@ struct WindowSpec {
   bool childButton = false;
   int ownedChain = 0;
   bool hiddenOwner = false;
+  bool keepsZOrder = false;
   bool drawsItself = false;
   bool shellWindow = false;
 };
@@ -219,6 +223,8 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       current().drawsItself = true;
     } else if (arg == L"--hidden-owner") {
       current().hiddenOwner = true;
+    } else if (arg == L"--keeps-z-order") {
+      current().keepsZOrder = true;
     } else if (arg == L"--shell-window") {
       current().shellWindow = true;
     } else if (arg == L"--child-button") {
@@ -286,6 +292,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
       if (wParam == kRedrawTimer) DrawLayers(window);
       return 0;
+    case WM_WINDOWPOSCHANGING:
+      if (::GetPropW(window, kKeepsZOrder) != nullptr) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOZORDER;
+      }
+      return ::DefWindowProcW(window, message, wParam, lParam);
     case WM_DESTROY: {
       // Pop-ups go with their owner; only the windows of the command line keep the
       // program alive.
@@ -339,6 +350,7 @@ bool Open(const WindowSpec& spec, int index, bool show) {
                                   hiddenOwner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return true;
   ++g_openWindows;
+  if (spec.keepsZOrder) ::SetPropW(window, kKeepsZOrder, window);
   if (spec.shellWindow && !BecomeShellWindow(window)) return false;
   if (spec.drawsItself) {
     DrawLayers(window);
