@@ -184,8 +184,8 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
-  // A console of its own, as Windows gives a console program anyway: Wine would run it
-  // on its own terminal, without a window.
+  // A console of its own, as Windows gives a console program that a GUI program starts
+  // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
   const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
   const WindowSet existedBefore = TopLevelWindows();
   // The program by its full path: CreateProcess searches no folder for it.
