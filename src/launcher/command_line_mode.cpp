@@ -1,9 +1,12 @@
 #include "launcher/command_line_mode.h"
 
+#include <commctrl.h>
+
 #include <optional>
 
 #include "launcher/associations.h"
 #include "launcher/command_rules.h"
+#include "launcher/console_window.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/executable_folder.h"
@@ -16,6 +19,8 @@ namespace kavolt {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+// How long a window whose pin did not take is given before the one more try.
+constexpr DWORD kSettleMs = 500;
 
 std::wstring LowerCase(std::wstring text) {
   if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -31,26 +36,35 @@ bool IsImeWindow(HWND window) {
 
 struct WindowSearch {
   DWORD processId;
-  HWND found;
+  HWND unowned = nullptr;
+  HWND owned = nullptr;
 };
 
-// A visible, unowned top-level window of the process: the one its user sees.
+// A visible top-level window of the process: the one its user sees. An unowned one
+// first; else a titled, owned one, as frameworks that keep a hidden application window
+// own their main window by it (tooltips and other helpers have no title).
 HWND VisibleWindowOf(DWORD processId) {
-  WindowSearch search{processId, nullptr};
+  WindowSearch search{processId};
   ::EnumWindows(
       [](HWND window, LPARAM state) -> BOOL {
         auto* wanted = reinterpret_cast<WindowSearch*>(state);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner != wanted->processId || !::IsWindowVisible(window) ||
-            ::GetWindow(window, GW_OWNER) != nullptr || IsImeWindow(window)) {
+        if (owner != wanted->processId || !::IsWindowVisible(window) || IsImeWindow(window)) {
           return TRUE;
         }
-        wanted->found = window;
-        return FALSE;
+        if (::GetWindow(window, GW_OWNER) == nullptr) {
+          wanted->unowned = window;
+          return FALSE;
+        }
+        if (wanted->owned == nullptr && ::GetWindowTextLengthW(window) > 0 &&
+            WindowClassName(window) != TOOLTIPS_CLASSW) {
+          wanted->owned = window;
+        }
+        return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return search.unowned != nullptr ? search.unowned : search.owned;
 }
 
 HWND NewForegroundWindow(const WindowSet& existedBefore) {
@@ -123,6 +137,37 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   return StartCommand{std::move(file), std::move(commandLine)};
 }
 
+// Handles Kavolt's own messages for a while, asleep in between.
+void DispatchFor(DWORD milliseconds) {
+  const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
+  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
+    DispatchPendingMessages();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
+                                QS_ALLINPUT);
+  }
+}
+
+// A hidden topmost window of Kavolt's own while it lives. Wine moves a window's owned
+// pop-ups (a tooltip) to the front of the topmost band before the window and then puts
+// the window after them, where it counts as topmost only if a topmost window follows;
+// with no other window in the band it stays out although SetWindowPos succeeds.
+UniqueWindow BandMarker() {
+  return UniqueWindow(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Static", L"", WS_POPUP,
+                                        0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+}
+
+// Only the window the item started, never whatever else has the foreground. A hung
+// program would block SetZOrder, and Kavolt with its instance mutex, for ever. A pin
+// that did not take is tried once more after the window has settled, then left.
+void PinStartedWindow(HWND window) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt > 0) DispatchFor(kSettleMs);
+    if (!WindowResponds(window, kResponseTimeoutMs)) return;
+    const UniqueWindow marker = BandMarker();
+    if (SetZOrder(window, HWND_TOPMOST) && IsTopmost(window)) return;
+  }
+}
+
 LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
 
@@ -139,10 +184,13 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
+  // A console of its own, as Windows gives a console program that a GUI program starts
+  // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
+  const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
   const WindowSet existedBefore = TopLevelWindows();
   // The program by its full path: CreateProcess searches no folder for it.
   if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
-                        FALSE, 0, nullptr, appDir.c_str(), &startup, &started)) {
+                        FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
     return {};
   }
   const UniqueHandle process(started.hProcess);
@@ -175,9 +223,14 @@ HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedB
   for (;;) {
     if (ended) {
       if (HWND window = NewForegroundWindow(existedBefore)) return window;
-    } else if (::WaitForInputIdle(process, 0) == 0) {
-      // Ready for input: done initialising (a console program never is, and has no window).
-      if (HWND window = VisibleWindowOf(processId)) return window;
+    } else {
+      // Ready for input: done initialising. A console program never is; its window is
+      // its console's, which comes up a moment after the process.
+      const DWORD idle = ::WaitForInputIdle(process, 0);
+      HWND window = idle == 0             ? VisibleWindowOf(processId)
+                    : idle == WAIT_FAILED ? ConsoleWindowOf(processId)
+                                          : nullptr;
+      if (window != nullptr) return window;
     }
     DispatchPendingMessages();
     if (::GetTickCount64() >= deadline) return nullptr;
@@ -202,11 +255,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument);
-    // Only the window the item started, never whatever else has the foreground. A hung
-    // program would block SetZOrder, and Kavolt with its instance mutex, for ever.
-    if (launched.processId > 0 && WindowResponds(launched.window, kResponseTimeoutMs)) {
-      SetZOrder(launched.window, HWND_TOPMOST);
-    }
+    if (launched.processId > 0) PinStartedWindow(launched.window);
   }
   EndProgram();
 }

@@ -30,11 +30,12 @@ WindowSet TopLevelWindows();
 // failure yields a result with process id 0.
 LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument);
 
-// Waits until the process is ready for input and shows a visible top-level window,
-// dispatching Kavolt's own messages meanwhile. A process that ends first may have
-// handed over to another one (a launcher stub, Windows 11's notepad.exe): then the
-// window is a visible, titled one that comes to the foreground and is not among those
-// that existed before the start. nullptr when no such window shows in time.
+// Waits until the process is ready for input and shows a visible top-level window (a
+// console program: until its console's window shows), dispatching Kavolt's own messages
+// meanwhile. A process that ends first may have handed over to another one (a launcher
+// stub, Windows 11's notepad.exe): then the window is a visible, titled one that comes
+// to the foreground and is not among those that existed before the start. nullptr when
+// no such window shows in time.
 HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedBefore,
                       std::chrono::milliseconds timeout);
 

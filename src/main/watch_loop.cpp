@@ -138,7 +138,10 @@ std::optional<short> FrmFront::Ask(PickMode mode, const std::wstring& title) {
 bool FrmFront::Apply(PickMode mode, HWND target) {
   // A target that does not respond counts as a failure without a call that would block.
   if (!WindowResponds(target, kResponseTimeoutMs)) return false;
-  return SetZOrder(target, mode == PickMode::kSet ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE;
+  // A change that did not take is refused too, whatever SetWindowPos answered.
+  const bool set = mode == PickMode::kSet;
+  return SetZOrder(target, set ? HWND_TOPMOST : HWND_NOTOPMOST) != FALSE &&
+         IsTopmost(target) == set;
 }
 
 void FrmFront::ReportFailure(PickMode mode, const std::wstring& title) {

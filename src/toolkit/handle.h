@@ -75,6 +75,14 @@ struct FindFileTraits {
   static void Close(Value h) noexcept { ::FindClose(h); }
 };
 
+// Only for windows of the calling thread.
+struct WindowTraits {
+  using Value = HWND;
+  static Value Invalid() noexcept { return nullptr; }
+  static bool IsValid(Value h) noexcept { return h != nullptr; }
+  static void Close(Value h) noexcept { ::DestroyWindow(h); }
+};
+
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueKey = UniqueResource<RegistryKeyTraits>;
 using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
@@ -82,5 +90,6 @@ using UniqueBrush = UniqueResource<GdiObjectTraits<HBRUSH>>;
 using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
 using UniqueCursor = UniqueResource<CursorTraits>;
 using UniqueFind = UniqueResource<FindFileTraits>;
+using UniqueWindow = UniqueResource<WindowTraits>;
 
 }  // namespace kavolt

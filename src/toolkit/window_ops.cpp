@@ -8,6 +8,10 @@ BOOL SetZOrder(HWND window, HWND insertAfter) {
   return ::SetWindowPos(window, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+bool IsTopmost(HWND window) {
+  return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
 void MakeLayered(HWND window) {
   const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
   ::SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);

@@ -13,6 +13,10 @@ namespace kavolt {
 // keeping its place and size. Returns SetWindowPos's result: nonzero on success.
 BOOL SetZOrder(HWND window, HWND insertAfter);
 
+// Whether the window is in the topmost band now (WS_EX_TOPMOST). SetWindowPos can
+// succeed and leave a window where it was, so a change is read back with this.
+bool IsTopmost(HWND window);
+
 // Adds WS_EX_LAYERED to the window's extended style, leaving every other bit.
 void MakeLayered(HWND window);
 

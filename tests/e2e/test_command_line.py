@@ -281,6 +281,9 @@ ITEMS = [
     # Ready for input long before its window shows: still pinned once it does.
     ("window shows late", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
      "--show-after 3000"),
+    # A framework's main window, owned by its hidden application window.
+    ("owned by a hidden window", ["fixture.exe"], lambda a: [(a.path("fixture.exe"), True)],
+     "--hidden-owner"),
 ]
 
 
@@ -291,6 +294,33 @@ def test_awkward_items_show_nothing_and_launch_only_what_can_start(app, kavolt, 
                                                                     fixture_options):
     assert run_without_window(lambda: run(app, kavolt, args, fixture_options)) == 0
     assert_launched(app, expected(app), bystander)
+
+
+# Wine's own programs, for windows that no fixture stands in for: the started window's
+# class.
+SYSTEM_PROGRAMS = {
+    # The console's window belongs to Wine's console host, not to cmd.exe.
+    "console program": (r"C:\windows\system32\cmd.exe", "WineConsoleClass"),
+    # Its views' tooltip, owned by the main window, takes the main window's place at the
+    # end of the topmost band when nothing else is in it.
+    "owns a tooltip": (r"C:\windows\regedit.exe", "RegEdit_RegEdit"),
+}
+
+
+@pytest.mark.parametrize("program, window_class", SYSTEM_PROGRAMS.values(), ids=SYSTEM_PROGRAMS)
+def test_system_programs_window_is_pinned(app, kavolt, program, window_class):
+    def started() -> list[dict]:
+        return [w for w in h.windows() if w["class"] == window_class]
+
+    assert not started()
+    try:
+        assert run(app, kavolt, program) == 0  # from cmd, whose console Wine lends Kavolt
+        h.wait_until(lambda: any(w["topmost"] for w in started()), 10,
+                     f"the {window_class} window pinned")
+    finally:
+        for window in started():
+            h.inspector("close", str(window["hwnd"]), check=False)
+        h.wait_until(lambda: not started(), 15, f"the {window_class} window to close")
 
 
 def test_a_second_start_launches_nothing(app, kavolt):

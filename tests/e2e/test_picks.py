@@ -128,13 +128,20 @@ def test_with_swapped_buttons_the_physical_right_button_picks(swapped_buttons, k
     p.answer(asked, "Cancel")
 
 
-def test_a_target_closed_while_asked_is_reported_not_recorded(kavolt, targets):
+# Targets that the pin cannot reach once asked about: one that closes meanwhile, and one
+# that keeps its place in the Z-order (SetWindowPos succeeds and moves it nowhere).
+UNREACHABLE = {"closed while asked": (), "keeps its Z-order": ("--keeps-z-order",)}
+
+
+@pytest.mark.parametrize("options", UNREACHABLE.values(), ids=UNREACHABLE)
+def test_a_pin_that_does_not_take_is_reported_not_recorded(kavolt, fixture_windows, options):
+    target = fixture_windows("--title", "Target A", "--pos", *A_POS, *options)
     k = kavolt()
     p.select_option(k, p.SET)
     asked = p.press_and_ask(A_POINT)
-    h.inspector("close", str(targets.window("Target A")["hwnd"]))
-    h.wait_until(lambda: not [w for w in targets.windows() if w["title"] == "Target A"], 10,
-                 "Target A to close")
+    if not options:
+        h.inspector("close", str(target.window("Target A")["hwnd"]))
+        h.wait_until(lambda: not target.windows(), 10, "Target A to close")
     p.answer(asked, "Ok")
 
     box = h.wait_until(lambda: p.message_box("最前面"), 10, "the failure message")
@@ -144,6 +151,7 @@ def test_a_target_closed_while_asked_is_reported_not_recorded(kavolt, targets):
                      "idle mode after the message")
     assert f.status == "", "a failed change is not reported as done"
     assert not f.fr1["visible"], "nothing recorded"
+    assert not [w for w in target.windows() if w["topmost"]]
 
 
 def test_a_target_that_stops_responding_does_not_freeze_kavolt(kavolt, fixture_windows):

@@ -19,6 +19,10 @@
 //   --child-button         a push button inside the window
 //   --owned-chain N        N owned pop-ups: the window owns pop-up 1, which owns pop-up 2...;
 //                          each has a push button and the title "TITLE owned K"
+//   --hidden-owner         owned by a hidden window of its own, as frameworks that keep an
+//                          application window build their main window
+//   --keeps-z-order        keeps its place in the Z-order (adds SWP_NOZORDER to every
+//                          move): SetWindowPos succeeds and moves it nowhere
 //   --draws-itself         draws itself with UpdateLayeredWindow (per-pixel alpha) every
 //                          200 ms, as shadows and toasts do; logs each failed redraw as
 //                          {"pid":P,"update_layered_window_error":CODE}
@@ -65,6 +69,7 @@ using test_tools::Json;
 constexpr wchar_t kDefaultClass[] = L"KavoltTestTarget";
 constexpr wchar_t kPopupClass[] = L"KavoltTestPopup";
 constexpr wchar_t kQuestionClass[] = L"KavoltQuestionWindow";
+constexpr wchar_t kKeepsZOrder[] = L"KavoltKeepsZOrder";
 
 struct WindowSpec {
   std::wstring title = L"Kavolt test target";
@@ -75,6 +80,8 @@ struct WindowSpec {
   std::optional<COLORREF> colorKey;
   bool childButton = false;
   int ownedChain = 0;
+  bool hiddenOwner = false;
+  bool keepsZOrder = false;
   bool drawsItself = false;
   bool shellWindow = false;
 };
@@ -214,6 +221,10 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       ++i;
     } else if (arg == L"--draws-itself") {
       current().drawsItself = true;
+    } else if (arg == L"--hidden-owner") {
+      current().hiddenOwner = true;
+    } else if (arg == L"--keeps-z-order") {
+      current().keepsZOrder = true;
     } else if (arg == L"--shell-window") {
       current().shellWindow = true;
     } else if (arg == L"--child-button") {
@@ -281,10 +292,19 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_TIMER:
       if (wParam == kRedrawTimer) DrawLayers(window);
       return 0;
-    case WM_DESTROY:
-      // Pop-ups go with their owner; only the titled windows keep the program alive.
-      if (::GetWindow(window, GW_OWNER) == nullptr && --g_openWindows == 0) ::PostQuitMessage(0);
+    case WM_WINDOWPOSCHANGING:
+      if (::GetPropW(window, kKeepsZOrder) != nullptr) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags |= SWP_NOZORDER;
+      }
+      return ::DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY: {
+      // Pop-ups go with their owner; only the windows of the command line keep the
+      // program alive.
+      wchar_t className[64] = {};
+      ::GetClassNameW(window, className, 64);
+      if (std::wcscmp(className, kPopupClass) != 0 && --g_openWindows == 0) ::PostQuitMessage(0);
       return 0;
+    }
     default:
       return ::DefWindowProcW(window, message, wParam, lParam);
   }
@@ -321,12 +341,16 @@ void CALLBACK ShowAll(HWND, UINT, UINT_PTR timer, DWORD) {
 bool Open(const WindowSpec& spec, int index, bool show) {
   Register(spec.className);
   const POINT pos = spec.pos.value_or(POINT{40 + 40 * index, 40 + 30 * index});
+  HWND hiddenOwner = spec.hiddenOwner ? ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 0, 0,
+                                                          nullptr, nullptr, nullptr, nullptr)
+                                      : nullptr;
   HWND window = ::CreateWindowExW(spec.drawsItself ? WS_EX_LAYERED : 0, spec.className.c_str(),
                                   spec.title.c_str(),
                                   WS_OVERLAPPEDWINDOW, pos.x, pos.y, spec.size.cx, spec.size.cy,
-                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                  hiddenOwner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return true;
   ++g_openWindows;
+  if (spec.keepsZOrder) ::SetPropW(window, kKeepsZOrder, window);
   if (spec.shellWindow && !BecomeShellWindow(window)) return false;
   if (spec.drawsItself) {
     DrawLayers(window);
