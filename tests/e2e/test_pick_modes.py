@@ -14,14 +14,15 @@ def test_set_release_idle_swap_the_arrow_and_the_guide(kavolt):
     k = kavolt()
     m.watching(k)
     folder = k.exe.parent
-    steps = [(m.SET, m.cursor_file(folder, m.SET)),
-             (m.RELEASE, m.cursor_file(folder, m.RELEASE)),
-             (m.IDLE, m.SAVED_COPY)]
+    # A switch puts the user's arrow back before it swaps again.
+    steps = [(m.SET, [m.cursor_file(folder, m.SET)]),
+             (m.RELEASE, [m.SAVED_COPY, m.cursor_file(folder, m.RELEASE)]),
+             (m.IDLE, [m.SAVED_COPY])]
     arrows: list[str] = []
     shown_by: dict[int, int] = {}
-    for index, arrow in steps:
+    for index, changes in steps:
         m.select(k, index)
-        arrows.append(arrow)
+        arrows += changes
         h.wait_until(lambda: k.arrow_changes() == arrows, 15, f"the arrow changes {arrows}",
                      state=k.arrow_changes)
         if index == m.IDLE:
@@ -86,7 +87,7 @@ def test_modes_work_without_usable_cursor_files(kavolt, fixture_windows, files):
     m.wait_idle(k)
     loaded = [] if files == "no cursor folder" else [m.cursor_file(folder, m.RELEASE)]
     assert m.file_changes(k) == loaded
-    assert k.arrow_changes()[-1] == m.SAVED_COPY
+    assert k.arrow_changes() == loaded + [m.SAVED_COPY] * len(loaded), "a put-back for each swap"
 
     # A pick still works.
     m.pin(k, (250, 200))
