@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -167,7 +167,7 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
        {L"reset.cur", L"copy", L"set.cur", L"copy"}},
   };
   for (const auto& c : cases) {
-    std::vector<HCURSOR> live{SavedArrowCursor()};  // ours: loaded or copied, not handed on
+    std::map<HCURSOR, std::wstring> ours{{SavedArrowCursor(), L"copy"}};  // not handed on
     calls.clear();
     for (const Step step : c.steps) {
       if (step == kRestore) {
@@ -180,26 +180,19 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
     for (const Call& call : calls) {
       if (call.what == L"CopyIcon") {
         EXPECT_TRUE(arrows.empty() || arrows.back() == L"copy") << c.what << ": a copy of ours";
-      }
-      if (call.what == L"CopyIcon" || call.what == L"LoadCursorFromFile") {
-        live.push_back(call.cursor);
-        continue;
-      }
-      if (call.what != L"SetSystemCursor" && call.what != L"DestroyCursor") continue;
-      const auto handedOn = std::find(live.begin(), live.end(), call.cursor);
-      ASSERT_NE(handedOn, live.end()) << c.what << ": not ours, or handed on twice";
-      live.erase(handedOn);
-      if (call.what == L"SetSystemCursor") {
-        const auto loaded = std::find_if(calls.begin(), calls.end(), [&](const Call& made) {
-          return made.what == L"LoadCursorFromFile" && made.cursor == call.cursor;
-        });
-        arrows.push_back(loaded == calls.end() ? L"copy"
-                                               : fs::path(loaded->argument).filename().wstring());
+        ours[call.cursor] = L"copy";
+      } else if (call.what == L"LoadCursorFromFile") {
+        ours[call.cursor] = fs::path(call.argument).filename().wstring();
+      } else if (call.what == L"SetSystemCursor" || call.what == L"DestroyCursor") {
+        const auto handedOn = ours.find(call.cursor);
+        ASSERT_NE(handedOn, ours.end()) << c.what << ": not ours, or handed on twice";
+        if (call.what == L"SetSystemCursor") arrows.push_back(handedOn->second);
+        ours.erase(handedOn);
       }
     }
     EXPECT_EQ(arrows, c.arrows) << c.what;
-    std::erase(live, nullptr);
-    EXPECT_EQ(live.size(), SavedArrowCursor() == nullptr ? 0u : 1u) << c.what << ": a leak";
+    ours.erase(nullptr);
+    EXPECT_EQ(ours.size(), SavedArrowCursor() == nullptr ? 0u : 1u) << c.what << ": a leak";
   }
 }
 
