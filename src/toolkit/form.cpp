@@ -7,6 +7,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/dpi.h"
 #include "toolkit/hidden_owner.h"
+#include "toolkit/stamps.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
@@ -79,6 +80,7 @@ void Form::Create() {
                     bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                     nullptr, Instance(), this);
   if (window_ == nullptr) return;
+  KAVOLT_STAMP(kWindowCreated);
 
   if (const unsigned dpi = DpiForWindow(window_); dpi != dpi_) {
     dpi_ = dpi;
@@ -91,10 +93,13 @@ void Form::Create() {
     timer->enabled_ = timer->enabledByDesign_;
     timer->Apply();
   }
+  KAVOLT_STAMP(kControlsCreated);
   OnLoad();
+  KAVOLT_STAMP(kLoaded);
   // After the load handler: Wine ignores HWND_TOPMOST for a window that already owns
   // a topmost tooltip window.
   if (window_ != nullptr) CreateTooltips();
+  KAVOLT_STAMP(kTooltips);
 }
 
 RECT Form::Bounds() {
@@ -157,7 +162,9 @@ HFONT Form::FontFor(const FontSpec& spec) {
   for (const auto& [known, font] : fonts_) {
     if (known == spec) return font.get();
   }
+  KAVOLT_STAMP(kFontAsked);
   fonts_.emplace_back(spec, CreateLayoutFont(spec, dpi_));
+  KAVOLT_STAMP(kFontMade);
   return fonts_.back().second.get();
 }
 
@@ -178,6 +185,7 @@ Timer* Form::TimerFromId(UINT_PTR id) const {
 
 void Form::Show() {
   ::ShowWindow(Handle(), spec_.activateOnShow ? SW_SHOW : SW_SHOWNOACTIVATE);
+  KAVOLT_STAMP(kShown);
 }
 
 void Form::Hide() {
