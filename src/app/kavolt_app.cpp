@@ -24,6 +24,7 @@ void RunKavolt() {
   // there is nothing to wait for, and nothing to close it by.
   if (frmFront.Handle() == nullptr) EndProgram(1);
   frmFront.Show();
+  frmFront.AfterFirstShow();
   RunMessageLoop();
   // A WM_QUIT ends Kavolt as its close box does.
   frmFront.CloseOnQuitRequest();
