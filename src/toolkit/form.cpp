@@ -75,7 +75,11 @@ void Form::Create() {
   // Created at its final size where its DPI is the system's, as it is on the primary
   // monitor; sized again on a monitor of another scale.
   dpi_ = SystemDpi();
-  const RECT bounds = Bounds();
+  RECT bounds = Bounds();
+  const SIZE outer{bounds.right - bounds.left, bounds.bottom - bounds.top};
+  if (const std::optional<POINT> place = PlaceAtCreation(outer, dpi_)) {
+    bounds = RECT{place->x, place->y, place->x + outer.cx, place->y + outer.cy};
+  }
   ::CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, bounds.left,
                     bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                     nullptr, Instance(), this);
@@ -260,6 +264,10 @@ SIZE Form::OuterSize() {
 }
 
 void Form::MoveTo(int leftPixels, int topPixels) {
+  // A move to where the window is sends it messages all the same.
+  RECT r{};
+  ::GetWindowRect(Handle(), &r);
+  if (r.left == leftPixels && r.top == topPixels) return;
   ::SetWindowPos(Handle(), nullptr, leftPixels, topPixels, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
