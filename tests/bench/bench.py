@@ -229,7 +229,10 @@ def run(args: argparse.Namespace, kavolts: dict[str, Path], only: set[str]) -> N
         if "start" in only:
             programs = {REFERENCE: (h.tool_path("start_reference"), START_CLASS)}
             programs |= {n: (exe, MAIN_CLASS) for n, exe in ordered.items()}
-            got = starts(programs, args.starts, QUIET)
+            # Each round starts with another program.
+            names = list(programs)
+            names = names[r % len(names):] + names[:r % len(names)]
+            got = starts({n: programs[n] for n in names}, args.starts, QUIET)
             start_rounds.append({n: [x["latency_ms"] for x in got[n]] for n in [REFERENCE, *kavolts]})
 
     if cpu_rounds:

@@ -219,6 +219,7 @@ int Start(int number, const wchar_t* exe, const wchar_t* windowClass) {
 }
 
 int Starts(int count, wchar_t** args) {
+  ::Sleep(1000);  // for the probe's own start to run its course
   for (int i = 0; i + 1 < count; i += 2) {
     if (Start(i / 2 + 1, args[i], args[i + 1]) != 0) return 1;
   }
