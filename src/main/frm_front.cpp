@@ -89,6 +89,7 @@ void FrmFront::AfterFirstShow() {
   // Drawn first: the look at the arrow's picture takes a few milliseconds, and nothing of
   // it shows. Still before the first message is handled, and so before any swap.
   ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  KAVOLT_STAMP(kDrawn);
   PutBackArrowLeftByKavolt({text::kCursorSetFile, text::kCursorReleaseFile});
   KAVOLT_STAMP(kArrowRepaired);
   TakeArrowCopy();

@@ -23,6 +23,7 @@
   X(kLoaded, "loaded")                          \
   X(kTooltips, "tooltips")                      \
   X(kShown, "shown")                            \
+  X(kDrawn, "drawn")                            \
   X(kPassStart, "pass start")                   \
   X(kButtonUp, "button up")                     \
   X(kButtonDown, "button down")                 \

@@ -119,7 +119,8 @@ def cancel(window_class: str) -> None:
     h.wait_until(lambda: h.find_window(window_class) is None, 10, f"{window_class} to close")
 
 
-def picks(kavolt_exe: Path, count: int, env: dict) -> dict[str, list[dict]]:
+def picks(kavolt_exe: Path, count: int, env: dict, kavolt_first: bool = False
+          ) -> dict[str, list[dict]]:
     """Real picks made with xdotool on one target, in turns for the reference and for
     Kavolt (ABBA, so that neither always goes first), both running throughout so that
     both see the same load. Each pick: {"latency_ms", "stamps"}; a press the probe did
@@ -131,7 +132,7 @@ def picks(kavolt_exe: Path, count: int, env: dict) -> dict[str, list[dict]]:
     kavolt = h.Kavolt(exe=kavolt_exe, env=env)
     kavolt.main_window()
     arm = {REFERENCE_POPUP: arm_reference, QUESTION: lambda: p.select_option(kavolt, p.SET)}
-    turns = [REFERENCE_POPUP, QUESTION]
+    turns = [QUESTION, REFERENCE_POPUP] if kavolt_first else [REFERENCE_POPUP, QUESTION]
     order = [cls for i in range(count) for cls in (turns if i % 2 == 0 else turns[::-1])]
     results: dict[str, list[dict]] = {cls: [] for cls in turns}
     for pick, expected in enumerate(order, 1):
@@ -222,7 +223,7 @@ def run(args: argparse.Namespace, kavolts: dict[str, Path], only: set[str]) -> N
         if "press" in only:
             one = {REFERENCE: []}
             for name, exe in ordered.items():
-                got = picks(exe, args.picks, QUIET)
+                got = picks(exe, args.picks, QUIET, kavolt_first=r % 2 == 1)
                 one[REFERENCE] += [x["latency_ms"] for x in got[REFERENCE]]
                 one[name] = [x["latency_ms"] for x in got["kavolt"]]
             press_rounds.append({n: one[n] for n in [REFERENCE, *kavolts]})
