@@ -8,6 +8,7 @@
 #include "main/frm_front.h"
 #include "toolkit/message_pump.h"
 #include "toolkit/program_end.h"
+#include "toolkit/stamps.h"
 
 namespace kavolt {
 
@@ -15,6 +16,7 @@ void RunKavolt() {
   InstallCrashGuard();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
+  KAVOLT_STAMP(kCommonControls);
 
   // Lives until the process ends: the program ends from inside its handlers.
   static FrmFront frmFront;
@@ -22,6 +24,7 @@ void RunKavolt() {
   // there is nothing to wait for, and nothing to close it by.
   if (frmFront.Handle() == nullptr) EndProgram(1);
   frmFront.Show();
+  frmFront.AfterFirstShow();
   RunMessageLoop();
   // A WM_QUIT ends Kavolt as its close box does.
   frmFront.CloseOnQuitRequest();

@@ -16,7 +16,11 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 FormSpec MsgBoxSpec() {
   return FormSpec{.className = FrmMsgBox::kClassName,
                   .style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN,
-                  .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
+                  // Topmost and by the cursor from its creation: the load handler finds
+                  // it in place, without the SetWindowPos calls that cost the question a
+                  // few milliseconds before it shows. Its timer raises it every 100 ms.
+                  .exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT |
+                             WS_EX_TOPMOST,
                   .clientWidthTwips = 2985,
                   .clientHeightTwips = 1110,
                   .background = kLightGreen};
@@ -34,21 +38,28 @@ FrmMsgBox::FrmMsgBox()
   cmdClose.onClick = [this](int index) { CmdCloseClick(index); };
 }
 
-void FrmMsgBox::OnLoad() {
-  MsgAnswer.reset();
-
+POINT FrmMsgBox::ByTheCursor(SIZE outer, unsigned dpi) {
   POINT cursor{};
   ::GetCursorPos(&cursor);
-  const double twipsPerPixel = TwipsPerPixel(Dpi());
-  const SIZE outer = OuterSize();
+  const double twipsPerPixel = TwipsPerPixel(dpi);
   const SizeTwips window{outer.cx * twipsPerPixel, outer.cy * twipsPerPixel};
   const SizeTwips screen{::GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel,
                          ::GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
   const PointTwips position =
       MessageBoxPosition(cursor.x, cursor.y, twipsPerPixel, twipsPerPixel, window, screen);
-  MoveTo(ToPixelsNearest(position.x, twipsPerPixel), ToPixelsNearest(position.y, twipsPerPixel));
+  return POINT{ToPixelsNearest(position.x, twipsPerPixel),
+               ToPixelsNearest(position.y, twipsPerPixel)};
+}
 
-  SetZOrder(Handle(), HWND_TOPMOST);
+std::optional<POINT> FrmMsgBox::PlaceAtCreation(SIZE outer, unsigned dpi) {
+  return ByTheCursor(outer, dpi);
+}
+
+void FrmMsgBox::OnLoad() {
+  MsgAnswer.reset();
+  // Moves it only if the scale of its monitor changed its size after creation.
+  const POINT place = ByTheCursor(OuterSize(), Dpi());
+  MoveTo(place.x, place.y);
 }
 
 void FrmMsgBox::Timer1Tick() { SetZOrder(Handle(), HWND_TOPMOST); }

@@ -27,6 +27,9 @@ class FrmMsgBox : public Form {
 
  private:
   void OnLoad() override;
+  std::optional<POINT> PlaceAtCreation(SIZE outer, unsigned dpi) override;
+  // Where a window of that outer size in pixels opens by the cursor.
+  static POINT ByTheCursor(SIZE outer, unsigned dpi);
   std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Timer1Tick();
   void CmdCloseClick(int index);

@@ -9,6 +9,7 @@
 #include "toolkit/layered_state.h"
 #include "toolkit/program_end.h"
 #include "toolkit/single_instance.h"
+#include "toolkit/stamps.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {
@@ -58,6 +59,7 @@ FrmFront::FrmFront()
 
 void FrmFront::OnLoad() {
   if (AnotherInstanceRuns(kInstanceMutexName, instanceMutex_)) RefuseSecondInstance();
+  KAVOLT_STAMP(kSingleInstance);
 
   OsVersion.dwOSVersionInfoSize = sizeof(OsVersion);
 #ifdef _MSC_VER
@@ -68,16 +70,30 @@ void FrmFront::OnLoad() {
 #ifdef _MSC_VER
 #pragma warning(pop)
 #endif
+  KAVOLT_STAMP(kVersionRead);
 
   SetCaption(MainCaption(ProgramVersion()));
+  KAVOLT_STAMP(kCaptionSet);
 
   const std::wstring arguments = ArgumentText(::GetCommandLineW());
   if (!arguments.empty()) RunCommandLineMode(arguments);
+  KAVOLT_STAMP(kArgumentsRead);
 
   SetZOrder(Handle(), HWND_TOPMOST);
+  KAVOLT_STAMP(kTopmost);
   Timer1.SetEnabled(true);
+  KAVOLT_STAMP(kTimerEnabled);
+}
+
+void FrmFront::AfterFirstShow() {
+  // Drawn first: the look at the arrow's picture takes a few milliseconds, and nothing of
+  // it shows. Still before the first message is handled, and so before any swap.
+  ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  KAVOLT_STAMP(kDrawn);
   PutBackArrowLeftByKavolt({text::kCursorSetFile, text::kCursorReleaseFile});
+  KAVOLT_STAMP(kArrowRepaired);
   TakeArrowCopy();
+  KAVOLT_STAMP(kArrowCopied);
 }
 
 void FrmFront::RefuseSecondInstance() {

@@ -28,6 +28,10 @@ class FrmFront : public Form {
 
   FrmFront();
 
+  // The rest of the start once the main window shows: an arrow left by a killed run is
+  // put back and the arrow is copied.
+  void AfterFirstShow();
+
   // Ends the program as the close box does; for a WM_QUIT that reaches the outer loop.
   void CloseOnQuitRequest();
 

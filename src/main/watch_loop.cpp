@@ -6,6 +6,7 @@
 #include "toolkit/cursor_swap.h"
 #include "toolkit/layered_state.h"
 #include "toolkit/message_pump.h"
+#include "toolkit/stamps.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
@@ -32,6 +33,7 @@ void FrmFront::WatchLoop() {
   POINT cursor{};
   POINT guideAt{0, 0};
   do {
+    KAVOLT_STAMP(kPassStart);
     ::GetCursorPos(&cursor);
     if (cursor.x != guideAt.x || cursor.y != guideAt.y) {
       PlaceGuide(cursor);
@@ -41,14 +43,18 @@ void FrmFront::WatchLoop() {
     if (OsVersion.dwPlatformId == VER_PLATFORM_WIN32_NT) Fr1.SetVisible(PinnedWindowExists());
 
     if (PrimaryButtonDown()) {
+      KAVOLT_STAMP(kButtonDown);
       HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
       const std::wstring title = WindowTitle(target);
       if (IsPick(Id(target), title, NeverPickedWindows())) {
         HandlePick(target, title, WindowClassName(target));
       }
+    } else {
+      KAVOLT_STAMP(kButtonUp);
     }
 
     if (DispatchPendingMessages()) CloseOnQuitRequest();
+    KAVOLT_STAMP(kPassEnd);
     // A plain sleep, not a wait for messages: under Wine the activation of the clicked
     // window wakes such a wait just around the press, and the stale button state read
     // then delays the pick by a pass or two. A message waits one pass at most.
@@ -83,7 +89,9 @@ NeverPicked FrmFront::NeverPickedWindows() {
 
 void FrmFront::HandlePick(HWND target, const std::wstring& title, const std::wstring& className) {
   RestoreArrowCursor();
+  KAVOLT_STAMP(kArrowBack);
   frmGuide.Close();
+  KAVOLT_STAMP(kGuideClosed);
   const PickMode mode = SelectedMode();
   const std::optional<short> answer =
       mode == PickMode::kIdle ? std::nullopt : Ask(mode, title);
@@ -130,6 +138,7 @@ PickMode FrmFront::SelectedMode() {
 std::optional<short> FrmFront::Ask(PickMode mode, const std::wstring& title) {
   frmMsgBox.lblMsg.SetText(title + L"\r\n" +
                            (mode == PickMode::kSet ? text::kAskSet : text::kAskRelease));
+  KAVOLT_STAMP(kQuestionText);
   // A question that could not open has no answer.
   if (!frmMsgBox.ShowModal()) return std::nullopt;
   return frmMsgBox.MsgAnswer;

@@ -7,6 +7,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/dpi.h"
 #include "toolkit/hidden_owner.h"
+#include "toolkit/stamps.h"
 #include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
@@ -74,11 +75,16 @@ void Form::Create() {
   // Created at its final size where its DPI is the system's, as it is on the primary
   // monitor; sized again on a monitor of another scale.
   dpi_ = SystemDpi();
-  const RECT bounds = Bounds();
+  RECT bounds = Bounds();
+  const SIZE outer{bounds.right - bounds.left, bounds.bottom - bounds.top};
+  if (const std::optional<POINT> place = PlaceAtCreation(outer, dpi_)) {
+    bounds = RECT{place->x, place->y, place->x + outer.cx, place->y + outer.cy};
+  }
   ::CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, bounds.left,
                     bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, owner,
                     nullptr, Instance(), this);
   if (window_ == nullptr) return;
+  KAVOLT_STAMP(kWindowCreated);
 
   if (const unsigned dpi = DpiForWindow(window_); dpi != dpi_) {
     dpi_ = dpi;
@@ -91,10 +97,13 @@ void Form::Create() {
     timer->enabled_ = timer->enabledByDesign_;
     timer->Apply();
   }
+  KAVOLT_STAMP(kControlsCreated);
   OnLoad();
+  KAVOLT_STAMP(kLoaded);
   // After the load handler: Wine ignores HWND_TOPMOST for a window that already owns
   // a topmost tooltip window.
   if (window_ != nullptr) CreateTooltips();
+  KAVOLT_STAMP(kTooltips);
 }
 
 RECT Form::Bounds() {
@@ -157,7 +166,9 @@ HFONT Form::FontFor(const FontSpec& spec) {
   for (const auto& [known, font] : fonts_) {
     if (known == spec) return font.get();
   }
+  KAVOLT_STAMP(kFontAsked);
   fonts_.emplace_back(spec, CreateLayoutFont(spec, dpi_));
+  KAVOLT_STAMP(kFontMade);
   return fonts_.back().second.get();
 }
 
@@ -178,6 +189,7 @@ Timer* Form::TimerFromId(UINT_PTR id) const {
 
 void Form::Show() {
   ::ShowWindow(Handle(), spec_.activateOnShow ? SW_SHOW : SW_SHOWNOACTIVATE);
+  KAVOLT_STAMP(kShown);
 }
 
 void Form::Hide() {
@@ -252,6 +264,10 @@ SIZE Form::OuterSize() {
 }
 
 void Form::MoveTo(int leftPixels, int topPixels) {
+  // A move to where the window is sends it messages all the same.
+  RECT r{};
+  ::GetWindowRect(Handle(), &r);
+  if (r.left == leftPixels && r.top == topPixels) return;
   ::SetWindowPos(Handle(), nullptr, leftPixels, topPixels, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

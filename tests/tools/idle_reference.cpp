@@ -1,60 +1,75 @@
-// Benchmark reference: a bare Win32 program with one window. Kavolt is measured against
-// it in the same run.
+// Benchmark reference for Kavolt's watch loop, measured against it in the same run.
 //
-//   idle_reference           only runs a message loop
+//   idle_reference           one plain window; only runs a message loop
 //   idle_reference --poll    polls instead (PeekMessage, then a 10 ms sleep), the least any
 //                            polling program costs
-//   idle_reference --press   polls the same way and reads the primary button on every pass.
-//                            Its "Pick" button arms it (the title then ends in "armed"); the
-//                            next press on another program's window opens a question by the
-//                            cursor, as a plain program would show one: a captionless topmost
-//                            popup (class KavoltReferencePopup) with a label and "Ok" and
-//                            "Cancel", either of which closes it.
-//   idle_reference --press --cursor [--watch TITLE]
-//                            also reads the cursor on every pass, as a watch loop must to
-//                            keep its guide under it, and looks the window of that title
-//                            up, as it checks that the window it pinned is still there
+//   idle_reference --press [--cursor] [--watch TITLE]
+//                            a window like Kavolt's main window (reference_window.cpp),
+//                            topmost, polling the same way and reading the primary button
+//                            on every pass; with --cursor also the cursor, as a watch loop
+//                            must, with a small topmost popup (class KavoltReferenceGuide)
+//                            following it as Kavolt's guide does; with --watch it looks the
+//                            window of that title up, as Kavolt checks that its pinned window
+//                            is still there.
+//
+// A click on its "設定" arms it as a click on Kavolt's arms Kavolt: the arrow cursor is
+// copied and swapped, the guide shows, "---" reads "取消". The next press on another
+// program's window then puts the arrow back, closes the guide and shows a question by the
+// cursor as Kavolt's is made (class KavoltReferencePopup): captionless, topmost, light
+// green, a label with the target's title, "Ok" and "Cancel" (either closes it), in the
+// same fonts, raised to the front every 100 ms, its main window disabled while it is open.
+// With KAVOLT_STAMPS=1 it stamps the points Kavolt's instrumented copy stamps.
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
+
+#include "reference_window.h"
+#include "texts/texts.h"
+#include "toolkit/handle.h"
 
 namespace {
 
+using kavolt::StampPoint;
+using reference::StampIfAsked;
+
 constexpr wchar_t kMainClass[] = L"KavoltIdleReference";
 constexpr wchar_t kPopupClass[] = L"KavoltReferencePopup";
-constexpr wchar_t kPickTitle[] = L"pick reference";
-constexpr wchar_t kArmedTitle[] = L"pick reference armed";
-constexpr int kPickButtonId = 1;
+constexpr wchar_t kGuideClass[] = L"KavoltReferenceGuide";
+constexpr POINT kMainPlace{700, 50};  // clear of Kavolt's window in the middle
 
-// The popup matches Kavolt's question at 96 dpi (the rig's): client area, controls,
-// colours and fonts.
+// Kavolt's question and guide at 96 dpi: client areas, controls, colours and fonts.
 constexpr SIZE kPopupClient{199, 74};
 constexpr RECT kLabelRect{8, 4, 193, 69};
 constexpr RECT kOkRect{28, 44, 93, 69};
 constexpr RECT kCancelRect{104, 44, 169, 69};
 constexpr DWORD kPopupStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kPopupExStyle = WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW;
+constexpr SIZE kGuideClient{111, 31};
+constexpr RECT kGuideLabelRect{0, 0, 109, 29};
+constexpr DWORD kGuideStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kGuideExStyle =
+    WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
 constexpr COLORREF kLightGreen = RGB(192, 255, 192);
+constexpr COLORREF kLightYellow = RGB(255, 255, 192);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr UINT_PTR kRaiseTimer = 1;
 
 HWND mainWindow = nullptr;
 HWND popup = nullptr;
+HWND guide = nullptr;
+HWND guideLabel = nullptr;
 bool armed = false;
+HCURSOR savedArrow = nullptr;  // handed to the system when the arrow goes back
 
-// What the popup makes when it is created and frees when it goes, as Kavolt's question does.
+// What a popup makes when it is created and frees when it goes, as Kavolt's forms do.
 struct PopupResources {
-  HBRUSH background = nullptr;
-  HFONT labelFont = nullptr;
-  HFONT buttonFont = nullptr;
-} popupResources;
-
-void SetArmed(bool value) {
-  armed = value;
-  ::SetWindowTextW(mainWindow, value ? kArmedTitle : kPickTitle);
-}
+  kavolt::UniqueBrush background;
+  kavolt::UniqueFont labelFont;
+  kavolt::UniqueFont buttonFont;
+} question, hint;
 
 HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id, HWND parent,
            HFONT font) {
@@ -66,46 +81,58 @@ HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, RECT r, int id,
   return child;
 }
 
-void CreatePopupResources() {
+void CreatePopupResources(PopupResources& made, COLORREF background) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  popupResources.buttonFont = ::CreateFontIndirectW(&metrics.lfMessageFont);
+  made.buttonFont.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
   LOGFONTW label = metrics.lfMessageFont;
   label.lfHeight = -13;  // 9.75 pt
   label.lfCharSet = SHIFTJIS_CHARSET;
-  wcscpy_s(label.lfFaceName, L"ＭＳ Ｐゴシック");
-  popupResources.labelFont = ::CreateFontIndirectW(&label);
-  popupResources.background = ::CreateSolidBrush(kLightGreen);
+  label.lfWeight = FW_NORMAL;
+  label.lfItalic = FALSE;
+  wcscpy_s(label.lfFaceName, kavolt::text::kFontPGothic);
+  made.labelFont.reset(::CreateFontIndirectW(&label));
+  made.background.reset(::CreateSolidBrush(background));
 }
 
-void FreePopupResources() {
-  ::DeleteObject(popupResources.background);
-  ::DeleteObject(popupResources.labelFont);
-  ::DeleteObject(popupResources.buttonFont);
-  popupResources = {};
-}
+void Disarm();
 
+// The procedure of both popups: their colours, and the question's buttons and timer.
 LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  PopupResources& made = window == guide ? hint : question;
   switch (message) {
     case WM_ERASEBKGND: {
       RECT client{};
       ::GetClientRect(window, &client);
-      ::FillRect(reinterpret_cast<HDC>(w), &client, popupResources.background);
+      ::FillRect(reinterpret_cast<HDC>(w), &client, made.background.get());
       return 1;
     }
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(w);
       ::SetTextColor(dc, kBlue);
       ::SetBkMode(dc, TRANSPARENT);
-      return reinterpret_cast<LRESULT>(popupResources.background);
+      return reinterpret_cast<LRESULT>(made.background.get());
     }
+    case WM_TIMER:
+      ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      return 0;
     case WM_COMMAND:
       if (HIWORD(w) == BN_CLICKED) ::DestroyWindow(window);
       return 0;
     case WM_NCDESTROY:  // after the controls that use the fonts are gone
-      popup = nullptr;
-      FreePopupResources();
+      if (window == popup) {
+        popup = nullptr;
+        ::EnableWindow(mainWindow, TRUE);
+        // Back to idle once answered, as Kavolt's pick ends.
+        for (int i = 0; i < 3; ++i) {
+          ::SendMessageW(reference::Option(i), BM_SETCHECK, i == 2 ? BST_CHECKED : BST_UNCHECKED,
+                         0);
+        }
+        Disarm();
+      }
+      if (window == guide) guide = guideLabel = nullptr;
+      made = {};
       break;
     default:
       break;
@@ -113,8 +140,34 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   return ::DefWindowProcW(window, message, w, l);
 }
 
+HWND CreatePopup(const wchar_t* windowClass, SIZE client, DWORD style, DWORD exStyle, int x,
+                 int y) {
+  RECT frame{0, 0, client.cx, client.cy};
+  ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  return ::CreateWindowExW(exStyle, windowClass, L"", style, x, y, width, height, nullptr,
+                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+// Created hidden when the cursor moves and there is none, as Kavolt's guide is.
+void CreateGuide() {
+  CreatePopupResources(hint, kLightYellow);
+  guide = CreatePopup(kGuideClass, kGuideClient, kGuideStyle, kGuideExStyle, CW_USEDEFAULT, 0);
+  guideLabel = Child(L"STATIC", L"", SS_CENTER, kGuideLabelRect, 0, guide, hint.labelFont.get());
+}
+
+void PlaceGuide(POINT cursor) {
+  if (guide == nullptr) CreateGuide();
+  RECT r{};
+  ::GetWindowRect(guide, &r);
+  ::SetWindowPos(guide, nullptr, cursor.x - (r.right - r.left) / 2,
+                 cursor.y + (r.bottom - r.top) * 3 / 4, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void ShowQuestion(POINT cursor, const std::wstring& text) {
-  CreatePopupResources();
+  CreatePopupResources(question, kLightGreen);
   RECT frame{0, 0, kPopupClient.cx, kPopupClient.cy};
   ::AdjustWindowRectEx(&frame, kPopupStyle, FALSE, kPopupExStyle);
   const int width = frame.right - frame.left;
@@ -125,18 +178,41 @@ void ShowQuestion(POINT cursor, const std::wstring& text) {
   const int x =
       std::clamp(static_cast<int>(cursor.x) - width / 2, 0, std::max(0, screenWidth - width));
   const int y = static_cast<int>(cursor.y + height > screenHeight ? cursor.y - height : cursor.y);
-  popup = ::CreateWindowExW(kPopupExStyle, kPopupClass, L"", kPopupStyle, x, y, width, height,
-                            nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  popup = CreatePopup(kPopupClass, kPopupClient, kPopupStyle, kPopupExStyle, x, y);
+  StampIfAsked(StampPoint::kWindowCreated);
   // The buttons first, at the top of the Z order: they lie over the label's lower part.
   constexpr DWORD kButtonStyle = WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON;
-  HWND ok = Child(L"BUTTON", L"Ok", kButtonStyle, kOkRect, IDOK, popup, popupResources.buttonFont);
-  Child(L"BUTTON", L"Cancel", kButtonStyle, kCancelRect, IDCANCEL, popup,
-        popupResources.buttonFont);
+  HWND ok = Child(L"BUTTON", kavolt::text::kOk, kButtonStyle, kOkRect, IDOK, popup,
+                  question.buttonFont.get());
+  Child(L"BUTTON", kavolt::text::kCancel, kButtonStyle, kCancelRect, IDCANCEL, popup,
+        question.buttonFont.get());
   Child(L"STATIC", text.c_str(), WS_CLIPSIBLINGS | SS_LEFT, kLabelRect, 0, popup,
-        popupResources.labelFont);
+        question.labelFont.get());
+  ::SetTimer(popup, kRaiseTimer, 100, nullptr);
+  StampIfAsked(StampPoint::kControlsCreated);
+  ::EnableWindow(mainWindow, FALSE);
   ::ShowWindow(popup, SW_SHOW);
+  StampIfAsked(StampPoint::kShown);
   ::SetForegroundWindow(popup);
   ::SetFocus(ok);
+}
+
+void Arm() {
+  if (armed) return;
+  armed = true;
+  // The copy that goes back, then a cursor of its own as the arrow.
+  savedArrow = ::CopyIcon(::LoadCursorW(nullptr, IDC_ARROW));
+  ::SetSystemCursor(::CopyIcon(::LoadCursorW(nullptr, IDC_CROSS)), OCR_NORMAL);
+  if (guide == nullptr) CreateGuide();
+  ::ShowWindow(guide, SW_SHOWNOACTIVATE);
+  ::SetWindowTextW(guideLabel, kavolt::text::kGuideSet);
+  ::SetWindowTextW(reference::Option(2), kavolt::text::kOptCancel);
+}
+
+void Disarm() {
+  armed = false;
+  if (savedArrow != nullptr) ::SetSystemCursor(std::exchange(savedArrow, nullptr), OCR_NORMAL);
+  ::SetWindowTextW(reference::Option(2), kavolt::text::kOptIdle);
 }
 
 bool PrimaryButtonDown() {
@@ -144,7 +220,7 @@ bool PrimaryButtonDown() {
   return ::GetAsyncKeyState(button) < 0;
 }
 
-// A press on this program's own windows (its "Pick" button, the popup) is no pick.
+// A press on this program's own windows (its options, the popups) is no pick.
 void OnPress() {
   if (!armed || popup != nullptr) return;
   POINT cursor{};
@@ -155,20 +231,26 @@ void OnPress() {
   if (target == nullptr || process == ::GetCurrentProcessId()) return;
   wchar_t title[256] = {};
   ::GetWindowTextW(target, title, 256);
-  SetArmed(false);
-  ShowQuestion(cursor, std::wstring(title) + L"\r\nを最前面に設定。\u3000OK？");
+  ::SetSystemCursor(std::exchange(savedArrow, nullptr), OCR_NORMAL);
+  StampIfAsked(StampPoint::kArrowBack);
+  if (guide != nullptr) ::DestroyWindow(guide);
+  StampIfAsked(StampPoint::kGuideClosed);
+  ShowQuestion(cursor, std::wstring(title) + L"\r\n" + kavolt::text::kAskSet);
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_COMMAND && LOWORD(w) == kPickButtonId) SetArmed(true);
+  if (message == WM_COMMAND && HIWORD(w) == BN_CLICKED) {
+    if (LOWORD(w) == reference::kOptionIds[0]) Arm();
+    if (LOWORD(w) == reference::kOptionIds[2]) Disarm();
+  }
   if (message == WM_DESTROY) ::PostQuitMessage(0);
   return ::DefWindowProcW(window, message, w, l);
 }
 
-void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HINSTANCE instance) {
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = name;
   ::RegisterClassW(&windowClass);
@@ -179,10 +261,44 @@ bool DispatchPendingMessages() {
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) return false;
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
+    if (!::IsDialogMessageW(::GetAncestor(message.hwnd, GA_ROOT), &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
   }
   return true;
+}
+
+int WatchLoop(bool cursor, const std::wstring& watched) {
+  RegisterWindowClass(kPopupClass, PopupProc);
+  RegisterWindowClass(kGuideClass, PopupProc);
+  // Nothing is pinned: the slider's panel is hidden, as Kavolt's watch loop hides it.
+  mainWindow = reference::CreateMainWindow(kMainClass, MainProc, &kMainPlace, false);
+  ::SetWindowPos(mainWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  reference::AddTooltips(mainWindow);
+  ::ShowWindow(mainWindow, SW_SHOW);
+  bool wasDown = PrimaryButtonDown();
+  POINT guideAt{0, 0};
+  for (;;) {
+    StampIfAsked(StampPoint::kPassStart);
+    if (cursor) {
+      POINT position{};
+      ::GetCursorPos(&position);
+      if (position.x != guideAt.x || position.y != guideAt.y) {
+        PlaceGuide(position);
+        guideAt = position;
+      }
+    }
+    if (!watched.empty()) ::FindWindowW(nullptr, watched.c_str());
+    // Edges only: a held button opens one question.
+    const bool down = PrimaryButtonDown();
+    StampIfAsked(down ? StampPoint::kButtonDown : StampPoint::kButtonUp);
+    if (down && !wasDown) OnPress();
+    wasDown = down;
+    if (!DispatchPendingMessages()) return 0;
+    StampIfAsked(StampPoint::kPassEnd);
+    ::Sleep(10);
+  }
 }
 
 }  // namespace
@@ -199,27 +315,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     cursor = cursor || arg == L"--cursor";
     if (arg == L"--watch" && i + 1 < __argc) watched = __wargv[++i];
   }
-  RegisterWindowClass(kMainClass, MainProc, instance);
-  RegisterWindowClass(kPopupClass, PopupProc, instance);
-  mainWindow = ::CreateWindowExW(0, kMainClass, press ? kPickTitle : L"idle reference",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 50, 200, 100, nullptr,
-                                 nullptr, instance, nullptr);
-  if (press) {
-    Child(L"BUTTON", L"Pick", BS_PUSHBUTTON, RECT{10, 10, 90, 40}, kPickButtonId, mainWindow,
-          static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
-    bool wasDown = PrimaryButtonDown();
-    for (;;) {
-      POINT position{};
-      if (cursor) ::GetCursorPos(&position);
-      if (!watched.empty()) ::FindWindowW(nullptr, watched.c_str());
-      // Edges only: a held button opens one question.
-      const bool down = PrimaryButtonDown();
-      if (down && !wasDown) OnPress();
-      wasDown = down;
-      if (!DispatchPendingMessages()) return 0;
-      ::Sleep(10);
-    }
-  }
+  if (press) return WatchLoop(cursor, watched);
+  RegisterWindowClass(kMainClass, MainProc);
+  ::CreateWindowExW(0, kMainClass, L"idle reference", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 50,
+                    200, 100, nullptr, nullptr, instance, nullptr);
   if (poll) {
     while (DispatchPendingMessages()) ::Sleep(10);
     return 0;
