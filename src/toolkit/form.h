@@ -74,7 +74,7 @@ class Form {
  protected:
   virtual void OnLoad() {}
   // Where the window is created, from its outer size in pixels at the DPI it is made for;
-  // none: at the place the spec gives.
+  // none: where the form's FormSpec places it.
   virtual std::optional<POINT> PlaceAtCreation(SIZE, unsigned) { return std::nullopt; }
   // A close asked for by the user or the system; false keeps the window.
   virtual bool OnQueryClose() { return true; }
