@@ -1,0 +1,83 @@
+#include "launcher/launch_rules.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace kavolt {
+namespace {
+
+// A window that comes to the foreground now may still be one the started program handed
+// over to.
+bool HandOverOpen(const WaitFacts& facts) {
+  return !facts.pressed &&
+         (!facts.startedEndedAt || facts.now <= *facts.startedEndedAt + kHandOverGrace);
+}
+
+}  // namespace
+
+LaunchVerdict DecideWait(const WaitFacts& facts) {
+  switch (facts.candidate) {
+    case Candidate::kStarted:
+    case Candidate::kDescendant:
+      return LaunchVerdict::kPin;
+    case Candidate::kForeground:
+      if (!facts.existedBefore && HandOverOpen(facts)) return LaunchVerdict::kPin;
+      break;
+    case Candidate::kNone:
+      break;
+  }
+  if (facts.now >= kLaunchTimeout) return LaunchVerdict::kGiveUp;
+  // The started process or a descendant may still show a window of its own.
+  if (!facts.startedEndedAt || facts.descendantAlive) return LaunchVerdict::kKeepWaiting;
+  return HandOverOpen(facts) ? LaunchVerdict::kKeepWaiting : LaunchVerdict::kGiveUp;
+}
+
+LaunchVerdict DecideConsole(const ConsoleFacts& facts) {
+  if (!facts.hasConsoleWindow) return LaunchVerdict::kKeepWaiting;
+  if (facts.consoleExistedBefore || facts.rootOwnerExistedBefore) return LaunchVerdict::kGiveUp;
+  // A terminal may take a moment to own its pseudo console's hidden window.
+  return facts.rootOwnerVisible ? LaunchVerdict::kPin : LaunchVerdict::kKeepWaiting;
+}
+
+std::vector<KnownProcess> NewDescendants(std::span<const KnownProcess> family,
+                                         std::span<const ListedProcess> listed,
+                                         const CreationTimeOf& creationTimeOf) {
+  std::unordered_map<std::uint32_t, std::uint64_t> known;
+  for (const KnownProcess& member : family) known.emplace(member.id, member.createdAt);
+  std::unordered_set<std::uint32_t> refused;
+  std::vector<KnownProcess> found;
+  // Again until nothing is added: a child may be listed before its parent.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const ListedProcess& process : listed) {
+      if (known.contains(process.id) || refused.contains(process.id)) continue;
+      const auto parent = known.find(process.parentId);
+      if (parent == known.end()) continue;
+      const std::optional<std::uint64_t> created = creationTimeOf(process.id);
+      if (!created || *created < parent->second) {
+        refused.insert(process.id);
+        continue;
+      }
+      known.emplace(process.id, *created);
+      found.push_back({process.id, *created});
+      grew = true;
+    }
+  }
+  return found;
+}
+
+void PressCounter::Start(const std::bitset<256>& keysDown) {
+  down_ = keysDown;
+  pressed_ = false;
+}
+
+void PressCounter::Key(std::uint8_t virtualKey, bool down) {
+  if (!down) {
+    down_.reset(virtualKey);
+  } else if (!down_.test(virtualKey)) {
+    down_.set(virtualKey);
+    pressed_ = true;
+  }
+}
+
+}  // namespace kavolt
