@@ -87,7 +87,9 @@ class App:
 
 def reg(*args: str, check: bool = True) -> None:
     code, out = h.run_wine("reg", *args, timeout=60)
-    if code == 1 and not out:  # ended before running, as a Wine program now and then does
+    # Ended before running, as a Wine program now and then does, or was not found by
+    # Wine's loader for a moment ("Application could not be started").
+    if code == 1 and (not out or "could not be started" in out):
         code, out = h.run_wine("reg", *args, timeout=60)
     if check and code != 0:
         raise h.E2EError(f"reg {' '.join(args)} failed with {code}: {out.strip()}")
