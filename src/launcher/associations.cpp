@@ -64,8 +64,8 @@ bool IsFile(const std::wstring& path) {
 
 // Where a bare program name of a registered command is looked for: the system folder,
 // the Windows folder, then PATH's fully qualified entries, less Kavolt's own folder and
-// the current one.
-std::vector<std::wstring> ProgramSearchFolders() {
+// the one it was started from.
+std::vector<std::wstring> ProgramSearchFolders(std::wstring_view startFolder) {
   std::vector<std::wstring> folders;
   wchar_t folder[MAX_PATH] = {};
   const UINT system = ::GetSystemDirectoryW(folder, MAX_PATH);
@@ -75,13 +75,8 @@ std::vector<std::wstring> ProgramSearchFolders() {
 
   // Where a planted program would lie: Kavolt's folder (Downloads, often) and the
   // folder it was started from.
-  std::vector<std::wstring> excluded{WithoutTrailingSeparators(ExecutableFolder())};
-  const DWORD current = ::GetCurrentDirectoryW(0, nullptr);
-  if (current > 0) {
-    std::wstring text(current, L'\0');
-    text.resize(::GetCurrentDirectoryW(current, text.data()));
-    excluded.push_back(WithoutTrailingSeparators(std::move(text)));
-  }
+  const std::vector<std::wstring> excluded{WithoutTrailingSeparators(ExecutableFolder()),
+                                           WithoutTrailingSeparators(std::wstring(startFolder))};
   const auto isExcluded = [&excluded](const std::wstring& candidate) {
     for (const std::wstring& other : excluded) {
       if (::CompareStringOrdinal(candidate.c_str(), -1, other.c_str(), -1, TRUE) == CSTR_EQUAL) {
@@ -110,7 +105,7 @@ std::wstring SpecialFolderPath(int folder) {
   return path;
 }
 
-Association AssociatedProgram(std::wstring_view extension) {
+Association AssociatedProgram(std::wstring_view extension, std::wstring_view startFolder) {
   // An empty extension would name the default value of HKEY_CLASSES_ROOT itself.
   if (extension.empty()) return {};
   // Only a missing or non-text type ends the lookup early; a missing verb or command
@@ -128,7 +123,7 @@ Association AssociatedProgram(std::wstring_view extension) {
   // Expanded whole, before the program is cut out: "%ProgramFiles%\App\app.exe" holds
   // a blank only once expanded.
   const std::wstring expanded = ReplaceUnsetSystemRoot(ExpandEnvironment(command));
-  const ProgramQuestions questions{IsFile, ProgramSearchFolders()};
+  const ProgramQuestions questions{IsFile, ProgramSearchFolders(startFolder)};
   std::optional<RegisteredCommand> split = SplitRegisteredCommand(expanded, questions);
   if (!split) return {Association::Kind::kNoProgram, {}};
   return {Association::Kind::kProgram, std::move(*split)};

@@ -26,8 +26,8 @@ struct Association {
 
 // The command of the type's default verb (or of "open" when the type names none),
 // its environment variables expanded, its program looked for in the system's folders
-// and PATH only, never in Kavolt's folder or the current one. An empty extension
-// reads nothing.
-Association AssociatedProgram(std::wstring_view extension);
+// and PATH only, never in Kavolt's folder or the one it was started from. An empty
+// extension reads nothing.
+Association AssociatedProgram(std::wstring_view extension, std::wstring_view startFolder);
 
 }  // namespace kavolt

@@ -1,12 +1,11 @@
 #include "launcher/command_line_mode.h"
 
-#include <commctrl.h>
-
 #include <optional>
 
 #include "launcher/associations.h"
 #include "launcher/command_rules.h"
 #include "launcher/console_window.h"
+#include "launcher/launch_wait.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/executable_folder.h"
@@ -18,62 +17,12 @@
 namespace kavolt {
 namespace {
 
-constexpr DWORD kPollMs = 50;
 // How long a window whose pin did not take is given before the one more try.
 constexpr DWORD kSettleMs = 500;
 
 std::wstring LowerCase(std::wstring text) {
   if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
   return text;
-}
-
-// The input method's own windows: hidden on Windows, but Wine shows its "Default IME"
-// window, and it can appear before the program's window does.
-bool IsImeWindow(HWND window) {
-  const std::wstring className = WindowClassName(window);
-  return className == L"IME" || className == L"MSCTFIME UI";
-}
-
-struct WindowSearch {
-  DWORD processId;
-  HWND unowned = nullptr;
-  HWND owned = nullptr;
-};
-
-// A visible top-level window of the process: the one its user sees. An unowned one
-// first; else a titled, owned one, as frameworks that keep a hidden application window
-// own their main window by it (tooltips and other helpers have no title).
-HWND VisibleWindowOf(DWORD processId) {
-  WindowSearch search{processId};
-  ::EnumWindows(
-      [](HWND window, LPARAM state) -> BOOL {
-        auto* wanted = reinterpret_cast<WindowSearch*>(state);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner != wanted->processId || !::IsWindowVisible(window) || IsImeWindow(window)) {
-          return TRUE;
-        }
-        if (::GetWindow(window, GW_OWNER) == nullptr) {
-          wanted->unowned = window;
-          return FALSE;
-        }
-        if (wanted->owned == nullptr && ::GetWindowTextLengthW(window) > 0 &&
-            WindowClassName(window) != TOOLTIPS_CLASSW) {
-          wanted->owned = window;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.unowned != nullptr ? search.unowned : search.owned;
-}
-
-HWND NewForegroundWindow(const WindowSet& existedBefore) {
-  HWND window = ::GetForegroundWindow();
-  if (window == nullptr || existedBefore.contains(window) || !::IsWindowVisible(window) ||
-      IsImeWindow(window) || WindowTitle(window).empty()) {
-    return nullptr;
-  }
-  return window;
 }
 
 // Neither a file nor a folder, and no other answer (access denied, a share offline).
@@ -89,7 +38,8 @@ struct StartCommand {
   std::wstring commandLine;
 };
 
-std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& documentArgument) {
+std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& documentArgument,
+                                       const std::wstring& startFolder) {
   // ResolvePath quotes a spaced path; the file itself is what lies inside.
   std::wstring quoted(path);
   std::optional<std::wstring> unquoted = StripQuotes(quoted);
@@ -107,7 +57,7 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   const std::optional<std::wstring> typed = FileExtension(path);
   if (!typed) return std::nullopt;
   const std::wstring extension = LowerCase(*typed);
-  const Association association = AssociatedProgram(extension);
+  const Association association = AssociatedProgram(extension, startFolder);
   switch (association.kind) {
     case Association::Kind::kProgram: {
       std::optional<std::wstring> commandLine = DocumentCommandLine(association.command, file);
@@ -168,13 +118,13 @@ void PinStartedWindow(HWND window) {
   }
 }
 
-LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
+LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSession& session) {
   if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
 
   const std::wstring appDir = ExecutableFolder();
   const std::optional<std::wstring> resolved = ResolvePath(item, appDir, WindowsPathQuestions());
   if (!resolved) return {};
-  std::optional<StartCommand> start = CommandFor(*resolved, documentArgument);
+  std::optional<StartCommand> start = CommandFor(*resolved, documentArgument, session.startFolder);
   if (!start) return {};
 
   ::SetCurrentDirectoryW(appDir.c_str());
@@ -187,7 +137,9 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   // A console of its own, as Windows gives a console program that a GUI program starts
   // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
   const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
+  session.presses.StartItem();
   const WindowSet existedBefore = TopLevelWindows();
+  const ULONGLONG startTick = ::GetTickCount64();
   // The program by its full path: CreateProcess searches no folder for it.
   if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
                         FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
@@ -196,65 +148,37 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument) {
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
 
-  HWND window =
-      WaitUntilRunning(process.get(), started.dwProcessId, existedBefore, kLaunchTimeout);
+  HWND window = WaitUntilRunning(
+      {process.get(), started.dwProcessId, startTick, &existedBefore}, session.presses);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
   return {started.dwProcessId, window};
 }
 
+std::wstring CurrentFolder() {
+  const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return {};
+  std::wstring folder(size, L'\0');
+  folder.resize(::GetCurrentDirectoryW(size, folder.data()));
+  return folder;
+}
+
 }  // namespace
 
-WindowSet TopLevelWindows() {
-  WindowSet windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM state) -> BOOL {
-        reinterpret_cast<WindowSet*>(state)->insert(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
-HWND WaitUntilRunning(HANDLE process, DWORD processId, const WindowSet& existedBefore,
-                      std::chrono::milliseconds timeout) {
-  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
-  bool ended = false;
-  for (;;) {
-    if (ended) {
-      if (HWND window = NewForegroundWindow(existedBefore)) return window;
-    } else {
-      // Ready for input: done initialising. A console program never is; its window is
-      // its console's, which comes up a moment after the process.
-      const DWORD idle = ::WaitForInputIdle(process, 0);
-      HWND window = idle == 0             ? VisibleWindowOf(processId)
-                    : idle == WAIT_FAILED ? ConsoleWindowOf(processId)
-                                          : nullptr;
-      if (window != nullptr) return window;
-    }
-    DispatchPendingMessages();
-    if (::GetTickCount64() >= deadline) return nullptr;
-    if (ended) {
-      ::Sleep(kPollMs);
-    } else {
-      // Wakes early when the process ends, so that a hand-over is looked for at once.
-      ended = ::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0;
-    }
-  }
-}
-
-LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument) {
+LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument,
+                        LaunchSession& session) {
   try {
-    return Launch(item, documentArgument);
+    return Launch(item, documentArgument, session);
   } catch (...) {
     return {};  // one item's failure never reaches the next item
   }
 }
 
 void RunCommandLineMode(std::wstring_view argumentText) {
+  LaunchSession session{CurrentFolder(), {}};
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
-    const LaunchResult launched = LaunchItem(item, documentArgument);
+    const LaunchResult launched = LaunchItem(item, documentArgument, session);
     if (launched.processId > 0) PinStartedWindow(launched.window);
   }
   EndProgram();

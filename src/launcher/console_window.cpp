@@ -65,9 +65,7 @@ HWND ConsoleWindowOf(DWORD processId) {
   HWND console = attached ? ::GetConsoleWindow() : nullptr;  // none yet, or the process ended
   if (attached) ::FreeConsole();
   for (size_t i = 0; i < own.size(); ++i) ::SetStdHandle(kStandardHandles[i], own[i]);
-
-  HWND shown = console != nullptr ? ::GetAncestor(console, GA_ROOTOWNER) : nullptr;
-  return shown != nullptr && ::IsWindowVisible(shown) ? shown : nullptr;
+  return console;
 }
 
 }  // namespace kavolt

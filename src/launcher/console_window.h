@@ -12,8 +12,8 @@ namespace kavolt {
 // cmd.exe for a batch file.
 bool IsConsoleProgram(const std::wstring& application);
 
-// The window that shows the process's console: the console's window, or the root owner
-// that hosts it (a terminal's window). nullptr while there is none, or none visible.
+// The window of the process's console, shown or not (a terminal keeps a pseudo
+// console's hidden); nullptr while there is none, or once the process has ended.
 HWND ConsoleWindowOf(DWORD processId);
 
 }  // namespace kavolt

@@ -10,13 +10,14 @@ bool TranslateFormNavigation(MSG& message) {
   return root != nullptr && Form::FromHandle(root) != nullptr && ::IsDialogMessageW(root, &message);
 }
 
-bool DispatchPendingMessages() {
+bool DispatchPendingMessages(const std::function<void(const MSG&)>& observe) {
   MSG message;
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       ::PostQuitMessage(static_cast<int>(message.wParam));
       return true;
     }
+    if (observe) observe(message);
     if (!TranslateFormNavigation(message)) {
       ::TranslateMessage(&message);
       ::DispatchMessageW(&message);

@@ -4,14 +4,17 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace kavolt {
 
 // Keyboard navigation (Tab, arrows, Esc) inside Kavolt's forms; true when handled.
 bool TranslateFormNavigation(MSG& message);
 
 // Handles every message waiting for this thread, then returns. A WM_QUIT found
-// here is put back for the outer loop, and the result is true.
-bool DispatchPendingMessages();
+// here is put back for the outer loop, and the result is true. The observer, if any,
+// sees each message before it is handled.
+bool DispatchPendingMessages(const std::function<void(const MSG&)>& observe = {});
 
 // The ordinary loop of the program's outer level; returns at a WM_QUIT.
 void RunMessageLoop();

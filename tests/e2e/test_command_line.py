@@ -303,6 +303,8 @@ def test_awkward_items_show_nothing_and_launch_only_what_can_start(app, kavolt, 
 SYSTEM_PROGRAMS = {
     # The console's window belongs to Wine's console host, not to cmd.exe.
     "console program": (r"C:\windows\system32\cmd.exe", "WineConsoleClass"),
+    # Waits for the console host it started, never ready for input and without a window.
+    "a launcher that waits": (r"C:\windows\system32\wineconsole.exe", "WineConsoleClass"),
     # Its views' tooltip, owned by the main window, takes the main window's place at the
     # end of the topmost band when nothing else is in it.
     "owns a tooltip": (r"C:\windows\regedit.exe", "RegEdit_RegEdit"),
@@ -323,6 +325,42 @@ def test_system_programs_window_is_pinned(app, kavolt, program, window_class):
         for window in started():
             h.inspector("close", str(window["hwnd"]), check=False)
         h.wait_until(lambda: not started(), 15, f"the {window_class} window to close")
+
+
+# The started fixture's options; a program already running (its options), in the
+# foreground; what happens once the fixture has started; the title of the window that
+# then comes up, and whether Kavolt pins it.
+HAND_OVERS = {
+    # The person types in a program that was running, and it opens a window.
+    "a key in a running editor": ("--exit-at-once", ["--title", "Editor", "--key-opens-window"],
+                                  lambda: h.key("a"), "Editor opened", False),
+    # Another program opens a window after the started one has long ended.
+    "another program, later": ("--exit-at-once", None,
+                               lambda: h.Fixture("--title", "Late", "--show-after", "6000"),
+                               "Late", False),
+    # A second copy asks the running instance for a window, and ends.
+    "a relay to the running instance": ("--relay", ["--relay", "--title", "Running"], None,
+                                        "Relayed", True),
+}
+
+
+@pytest.mark.parametrize("options, running, meanwhile, title, pinned", HAND_OVERS.values(),
+                         ids=HAND_OVERS)
+def test_only_a_window_that_the_started_program_handed_over_is_pinned(
+        app, kavolt, options, running, meanwhile, title, pinned):
+    if running:
+        window = h.Fixture(*running).window()
+        h.inspector("activate", str(window["hwnd"]), check=False)
+        h.wait_until(lambda: h.find_window(title=window["title"])["foreground"], 15,
+                     "the running program in the foreground")
+    env = app.env | {"KAVOLT_FIXTURE_OPTIONS": options}
+    k = kavolt("fixture.exe", exe=app.exe, cwd=app.caller, env=env)
+    h.wait_until(app.launches, 30, "the fixture's start")
+    if meanwhile:
+        meanwhile()
+    h.wait_for_window(title=title, timeout=30)
+    assert k.exit_code(RUN_TIMEOUT) == 0
+    assert h.find_window(title=title)["topmost"] == pinned
 
 
 def test_a_second_start_launches_nothing(app, kavolt):

@@ -40,6 +40,11 @@
 //   --exit-at-once         log the start, then end without a window
 //   --hand-over            start this program with the other options (the environment's
 //                          too), then end without a window, as a launcher stub does
+//   --relay                when a running --relay instance exists, ask it for a window
+//                          ("Relayed") and end without one, as a browser started again
+//                          does; otherwise be that instance
+//   --key-opens-window     a key pressed in a window opens another ("TITLE opened") a
+//                          second later, as an editor opens a document
 //   --mode=ANY             ignored (a switch a registered command may pass)
 //
 // The environment variable KAVOLT_FIXTURE_OPTIONS holds options read before the command
@@ -70,6 +75,8 @@ constexpr wchar_t kDefaultClass[] = L"KavoltTestTarget";
 constexpr wchar_t kPopupClass[] = L"KavoltTestPopup";
 constexpr wchar_t kQuestionClass[] = L"KavoltQuestionWindow";
 constexpr wchar_t kKeepsZOrder[] = L"KavoltKeepsZOrder";
+constexpr wchar_t kRelayClass[] = L"KavoltTestRelay";  // the running instance's hidden window
+constexpr UINT kRelayMessage = WM_APP + 1;
 
 struct WindowSpec {
   std::wstring title = L"Kavolt test target";
@@ -94,12 +101,15 @@ struct Options {
   UINT showAfterMs = 0;
   bool exitAtOnce = false;
   bool handOver = false;
+  bool relay = false;
 };
 
 int g_openWindows = 0;
+bool g_keyOpensWindow = false;
 DWORD g_hangSeconds = 120;
 std::wstring g_logPath;
 constexpr UINT_PTR kRedrawTimer = 1;
+constexpr UINT_PTR kOpenTimer = 2;
 
 // One WriteFile on a handle opened for appending: lines of fixtures that start at the
 // same time do not interleave.
@@ -246,6 +256,10 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
       options.exitAtOnce = true;
     } else if (arg == L"--hand-over") {
       options.handOver = true;
+    } else if (arg == L"--relay") {
+      options.relay = true;
+    } else if (arg == L"--key-opens-window") {
+      g_keyOpensWindow = true;
     } else if (arg.starts_with(L"--mode=")) {
       // A viewer's own switch, as a registered command passes it: ignored.
     } else if (!arg.starts_with(L"--")) {
@@ -275,6 +289,17 @@ void CALLBACK HangWhenAsked(HWND, UINT, UINT_PTR, DWORD) {
   ::ExitProcess(0);
 }
 
+// A new window of the default class, brought to the front as a program opening a
+// document does.
+void OpenAnother(const std::wstring& title) {
+  HWND window = ::CreateWindowExW(0, kDefaultClass, title.c_str(), WS_OVERLAPPEDWINDOW, 400, 300,
+                                  300, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return;
+  ++g_openWindows;
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  ::SetForegroundWindow(window);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
@@ -291,6 +316,18 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_TIMER:
       if (wParam == kRedrawTimer) DrawLayers(window);
+      if (wParam == kOpenTimer) {
+        ::KillTimer(window, kOpenTimer);
+        wchar_t title[256] = {};
+        ::GetWindowTextW(window, title, 256);
+        OpenAnother(std::wstring(title) + L" opened");
+      }
+      return 0;
+    case WM_KEYDOWN:
+      if (g_keyOpensWindow) ::SetTimer(window, kOpenTimer, 1000, nullptr);
+      return 0;
+    case kRelayMessage:
+      OpenAnother(L"Relayed");
       return 0;
     case WM_WINDOWPOSCHANGING:
       if (::GetPropW(window, kKeepsZOrder) != nullptr) {
@@ -302,7 +339,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       // program alive.
       wchar_t className[64] = {};
       ::GetClassNameW(window, className, 64);
-      if (std::wcscmp(className, kPopupClass) != 0 && --g_openWindows == 0) ::PostQuitMessage(0);
+      if (std::wcscmp(className, kPopupClass) != 0 && std::wcscmp(className, kRelayClass) != 0 &&
+          --g_openWindows == 0) {
+        ::PostQuitMessage(0);
+      }
       return 0;
     }
     default:
@@ -420,6 +460,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!options) return 2;
   if (options->exitAtOnce) return 0;
   if (options->handOver) return HandOver(Arguments(argc, argv));
+  Register(kDefaultClass);
+  Register(kRelayClass);
+  if (options->relay) {
+    if (HWND running = ::FindWindowW(kRelayClass, nullptr)) {
+      DWORD runningId = 0;
+      ::GetWindowThreadProcessId(running, &runningId);
+      ::AllowSetForegroundWindow(runningId);  // its new window may come to the front
+      return ::PostMessageW(running, kRelayMessage, 0, 0) ? 0 : 1;
+    }
+    ::CreateWindowExW(0, kRelayClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                      ::GetModuleHandleW(nullptr), nullptr);
+  }
 
   Register(kPopupClass);
   const bool showNow = options->showAfterMs == 0;

@@ -84,17 +84,22 @@ TEST_F(Associations, TheProgramOfTheOpenCommandIsFoundWhereItLies) {
   const std::wstring scratch = Environment(L"TEMP") + L"\\Kavolt Assoc";
   const std::wstring spaced = scratch + L"\\Kavolt Test\\App Dir\\app.exe";
   const std::wstring onPath = scratch + L"\\bin\\kvbare.exe";
+  // Kavolt was started from "cwd", which is on PATH; the launch has made Kavolt's own
+  // folder the current one since.
+  const std::wstring startFolder = scratch + L"\\cwd";
   for (const std::wstring& file :
-       {spaced, onPath, scratch + L"\\Kavolt.exe", scratch + L"\\cwd\\kvbare.exe",
-        ExecutableFolder() + L"\\kvbare.exe", ExecutableFolder() + L"\\kvlocal.exe"}) {
+       {spaced, onPath, scratch + L"\\Kavolt.exe", startFolder + L"\\kvbare.exe",
+        startFolder + L"\\kvstart.exe", ExecutableFolder() + L"\\kvbare.exe",
+        ExecutableFolder() + L"\\kvlocal.exe"}) {
     Touch(file);
   }
   const std::wstring path = Environment(L"PATH");
-  SetEnvironmentVariableW(L"PATH", (scratch + L"\\bin;" + ExecutableFolder() + L";.;" + path).c_str());
+  SetEnvironmentVariableW(
+      L"PATH", (scratch + L"\\bin;" + ExecutableFolder() + L";" + startFolder + L";.;" + path).c_str());
   SetEnvironmentVariableW(L"KAVOLT_TEST_DIR", scratch.c_str());
   wchar_t current[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW((scratch + L"\\cwd").c_str());
+  SetCurrentDirectoryW(ExecutableFolder().c_str());
 
   const struct {
     const wchar_t* extension;
@@ -119,6 +124,7 @@ TEST_F(Associations, TheProgramOfTheOpenCommandIsFoundWhereItLies) {
        system + L"\\rundll32.exe", L" shell32.dll,Control_RunDLL %l"},
       {L".kvt7", L"kvbare.exe %1", REG_SZ, Kind::kProgram, onPath, L" %1"},
       {L".kvt8", L"kvlocal.exe %1", REG_SZ, Kind::kNoProgram, L"", L""},
+      {L".kvte", L"kvstart.exe %1", REG_SZ, Kind::kNoProgram, L"", L""},
       {L".kvt9", L"\"%1\" %*", REG_SZ, Kind::kDocumentItself, L"", L""},
       {L".kvta", L"%1", REG_SZ, Kind::kNoProgram, L"", L""},
       {L".kvtb", L"app.exe\\..\\x.exe %1", REG_SZ, Kind::kNoProgram, L"", L""},
@@ -129,7 +135,7 @@ TEST_F(Associations, TheProgramOfTheOpenCommandIsFoundWhereItLies) {
     const std::wstring type = std::wstring(L"Kavolt.Test") + c.extension;
     Write(c.extension, type);
     Write(type + L"\\shell\\open\\command", c.command, c.commandType);
-    const Association found = AssociatedProgram(c.extension);
+    const Association found = AssociatedProgram(c.extension, startFolder);
     EXPECT_EQ(found.kind, c.kind) << c.command;
     EXPECT_EQ(CompareStringOrdinal(found.command.program.c_str(), -1, c.program.c_str(), -1, TRUE),
               CSTR_EQUAL)
@@ -155,16 +161,16 @@ TEST_F(Associations, TheDefaultVerbDecidesWithoutFallingBackToOpen) {
   Write(L"Kavolt.Test.Edit\\shell", L"edit");
   const std::wstring editor = SpecialFolderPath(CSIDL_WINDOWS) + L"\\regedit.exe";
   Write(L"Kavolt.Test.Edit\\shell\\edit\\command", L"\"" + editor + L"\" \"%1\"");
-  EXPECT_EQ(AssociatedProgram(L".kvtedit").command.program, editor);
+  EXPECT_EQ(AssociatedProgram(L".kvtedit", {}).command.program, editor);
 
   Register(L".kvtnoedit", L"Kavolt.Test.NoEdit", L"open.exe %1");
   Write(L"Kavolt.Test.NoEdit\\shell", L"edit");
-  EXPECT_EQ(AssociatedProgram(L".kvtnoedit").kind, Kind::kNone)
+  EXPECT_EQ(AssociatedProgram(L".kvtnoedit", {}).kind, Kind::kNone)
       << "a verb without a command gives nothing";
 
   Register(L".kvtemptyverb", L"Kavolt.Test.EmptyVerb", L"notepad.exe %1");
   Write(L"Kavolt.Test.EmptyVerb\\shell", L"");
-  EXPECT_EQ(AssociatedProgram(L".kvtemptyverb").command.arguments, L" %1");
+  EXPECT_EQ(AssociatedProgram(L".kvtemptyverb", {}).command.arguments, L" %1");
 }
 
 TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
@@ -183,14 +189,14 @@ TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
   ASSERT_EQ(RegSetValueExW(classes, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(rootType),
                            sizeof(rootType)),
             ERROR_SUCCESS);
-  const Association fromRoot = AssociatedProgram(L"");
+  const Association fromRoot = AssociatedProgram(L"", {});
   RegDeleteValueW(classes, nullptr);
   EXPECT_EQ(fromRoot.kind, Kind::kNone);
 
   const wchar_t* extensions[] = {L".kvt-not-registered", L".kvtnumber", L".kvtnotype",
                                  L".kvtnocommand", L""};
   for (const wchar_t* extension : extensions) {
-    EXPECT_EQ(AssociatedProgram(extension).kind, Kind::kNone) << "extension '" << extension << "'";
+    EXPECT_EQ(AssociatedProgram(extension, {}).kind, Kind::kNone) << "extension '" << extension << "'";
   }
 }
 

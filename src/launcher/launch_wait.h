@@ -1,0 +1,33 @@
+// Waiting for the window of one started item, and finding it: the Win32 side of the
+// launch rules.
+#pragma once
+
+#include <windows.h>
+
+#include <unordered_set>
+
+namespace kavolt {
+
+class PressWatch;
+
+using WindowSet = std::unordered_set<HWND>;
+
+// Every top-level window that exists now, shown or not.
+WindowSet TopLevelWindows();
+
+struct StartedItem {
+  // Open until the wait ends, so that no other process can take the process's id.
+  HANDLE process = nullptr;
+  DWORD processId = 0;
+  ULONGLONG startTick = 0;  // GetTickCount64 just before the start
+  const WindowSet* existedBefore = nullptr;
+};
+
+// The window to pin for the item, looked for every 50 ms while Kavolt's own messages
+// are handled and the person's presses counted: the started process's own window (a
+// console program's: its console's, or the terminal window that hosts it), else a
+// window of one of its descendants, oldest process first, else a window it handed over
+// to. nullptr when none may be pinned, as soon as none can come any more.
+HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses);
+
+}  // namespace kavolt
