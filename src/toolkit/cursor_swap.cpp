@@ -85,9 +85,10 @@ void SwapArrowCursor(std::wstring_view relativeName) {
   if (!IsNormalFile(path)) return;
   HCURSOR cursor = calls.loadCursorFromFile(path.c_str());
   if (cursor == nullptr) return;
-  // The arrow as the user has it now: a mode switch first puts the user's back.
+  // The arrow as the user has it now: a mode switch first puts the user's back. While
+  // the system refuses that, the arrow is still Kavolt's, and the copy taken before stays.
   RestoreArrowCursor();
-  TakeArrowCopy();
+  if (!arrowSwapped) TakeArrowCopy();
   // Never swap what could not be put back.
   if (savedArrow == nullptr) {
     calls.destroyCursor(cursor);
@@ -99,16 +100,19 @@ void SwapArrowCursor(std::wstring_view relativeName) {
 }
 
 void RestoreArrowCursor() {
-  if (!arrowSwapped.exchange(false)) return;
-  HandToSystem(std::exchange(savedArrow, nullptr));
+  if (!arrowSwapped) return;
+  // A refused copy stays saved, and the swap recorded, for the close or the crash guard.
+  if (!calls.setSystemCursor(savedArrow, OCR_NORMAL)) return;
   Trace(L"saved copy");
+  arrowSwapped = false;
+  savedArrow = nullptr;  // the system's now
 }
 
 void RestoreArrowCursorIfSwapped() noexcept {
   // The process may be dying of a broken heap or with a lock held: no allocation,
   // nothing but the one call that puts the arrow back.
   if (!arrowSwapped.exchange(false)) return;
-  calls.setSystemCursor(savedArrow, OCR_NORMAL);
+  calls.setSystemCursor(std::exchange(savedArrow, nullptr), OCR_NORMAL);
   ::OutputDebugStringA("kavolt: system arrow <- saved copy\n");
 }
 

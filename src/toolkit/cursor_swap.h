@@ -45,7 +45,8 @@ void SwapArrowCursor(std::wstring_view relativeName);
 
 // Puts the saved copy back as the system arrow, but only while Kavolt's swap is in
 // place: the user may have changed the pointer since the copy was taken. A copy the
-// system refuses stays Kavolt's, and is destroyed.
+// system refuses stays saved, and the swap recorded, so that the next put-back tries
+// again.
 void RestoreArrowCursor();
 
 // For the program's end and a crash: puts the saved copy back only if Kavolt swapped

@@ -27,6 +27,7 @@ std::vector<Call> calls;
 bool loadFails = false;
 bool loadForReal = false;
 bool systemRefuses = false;
+bool refuseOnce = false;
 bool copyFails = false;
 HCURSOR arrowShown = nullptr;  // what the shared arrow shows; nullptr: a fake handle
 UINT_PTR nextHandle = 0x1000;
@@ -34,6 +35,7 @@ UINT_PTR nextHandle = 0x1000;
 HCURSOR NewFakeHandle() { return reinterpret_cast<HCURSOR>(nextHandle += 0x10); }
 
 BOOL WINAPI RecordSetSystemCursor(HCURSOR cursor, DWORD id) {
+  if (std::exchange(refuseOnce, false)) return FALSE;  // changes nothing: not recorded
   calls.push_back({L"SetSystemCursor", std::to_wstring(id), cursor});
   return systemRefuses ? FALSE : TRUE;
 }
@@ -80,7 +82,7 @@ class CursorSwap : public ::testing::Test {
     loadForReal = false;
   }
   void TearDown() override {
-    systemRefuses = copyFails = false;
+    systemRefuses = copyFails = refuseOnce = false;
     arrowShown = nullptr;
     RestoreArrowCursor();
     UseCursorCalls(RealCursorCalls());
@@ -145,7 +147,7 @@ TEST_F(CursorSwap, AFileThatDoesNotLoadChangesNothing) {
   EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
 }
 
-enum class Step { kSet, kRelease, kRestore };
+enum class Step { kSet, kRelease, kRestore, kRefuseNext };
 
 // What the system arrow becomes for a sequence of the program's calls: a line for a real
 // change only, every copy taken of the user's arrow, and no cursor lost on the way.
@@ -165,6 +167,9 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
        {L"set.cur", L"copy", L"reset.cur", L"copy"}},
       {"armed twice", {kRelease, kRestore, kSet, kRestore},
        {L"reset.cur", L"copy", L"set.cur", L"copy"}},
+      {"refused, then the close", {kSet, kRefuseNext, kRestore, kRestore}, {L"set.cur", L"copy"}},
+      {"refused, then the other mode", {kSet, kRefuseNext, kRelease, kRestore},
+       {L"set.cur", L"reset.cur", L"copy"}},
   };
   for (const auto& c : cases) {
     std::map<HCURSOR, std::wstring> ours{{SavedArrowCursor(), L"copy"}};  // not handed on
@@ -172,8 +177,10 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
     for (const Step step : c.steps) {
       if (step == kRestore) {
         RestoreArrowCursor();
-      } else {
+      } else if (step == kSet || step == kRelease) {
         SwapArrowCursor(step == kSet ? L"cursor\\set.cur" : L"cursor\\reset.cur");
+      } else {
+        refuseOnce = true;
       }
     }
     std::vector<std::wstring> arrows;
@@ -207,14 +214,16 @@ TEST_F(CursorSwap, NeverLosesACursorItCannotHandOver) {
                                                      L"SetSystemCursor", L"DestroyCursor"}));
   EXPECT_EQ(calls[5].cursor, calls[0].cursor) << "the refused file cursor is destroyed";
 
-  // A put-back the system refuses destroys the copy instead of leaking it.
+  // A put-back the system refuses keeps the copy and the swap: the crash guard tries again.
   systemRefuses = false;
   SwapArrowCursor(L"cursor\\set.cur");
   const HCURSOR saved = SavedArrowCursor();
   systemRefuses = true;
   calls.clear();
   RestoreArrowCursor();
-  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"SetSystemCursor", L"DestroyCursor"}));
+  systemRefuses = false;
+  RestoreArrowCursorIfSwapped();
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"SetSystemCursor", L"SetSystemCursor"}));
   EXPECT_EQ(calls[1].cursor, saved);
 
   // Without a copy (the system would not copy the arrow) nothing is swapped.
