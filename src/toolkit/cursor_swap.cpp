@@ -15,6 +15,10 @@ HCURSOR savedArrow = nullptr;
 // Set while the system arrow is a cursor that Kavolt loaded from a file. Atomic: the
 // crash guard reads it on whichever thread crashed.
 std::atomic<bool> arrowSwapped = false;
+// While swapped, the arrow Kavolt replaced loaded afresh from the file the user's cursor
+// scheme names, when it was that file's: unlike a copy, it keeps every frame and size.
+// Loaded at the swap, so that the put-back before the question reads no file.
+HCURSOR schemeArrow = nullptr;
 
 // Lets a person (and the tests) follow the system-arrow changes in a debugger's log.
 void Trace(std::wstring_view what) {
@@ -36,6 +40,31 @@ bool HandToSystem(HCURSOR cursor) {
   if (calls.setSystemCursor(cursor, OCR_NORMAL)) return true;
   if (cursor != nullptr) calls.destroyCursor(cursor);
   return false;
+}
+
+// At the arrow's size: the system may have scaled the cursor it was given. An animated
+// cursor compares by its first frame.
+bool ArrowShows(const CursorImage& arrow, const std::wstring& path) {
+  const UniqueCursor file(static_cast<HCURSOR>(::LoadImageW(
+      nullptr, path.c_str(), IMAGE_CURSOR, arrow.width, arrow.height, LR_LOADFROMFILE)));
+  return ReadCursorImage(file.get()) == arrow;
+}
+
+// The arrow's file in the user's cursor scheme, when the arrow shows it now.
+std::wstring SchemeArrowShown() {
+  wchar_t value[MAX_PATH] = L"";
+  DWORD size = sizeof(value);
+  if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Cursors", L"Arrow",
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
+                     &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  wchar_t path[MAX_PATH] = L"";
+  const DWORD length = ::ExpandEnvironmentStringsW(value, path, MAX_PATH);
+  // An empty value is the system's own arrow, which no file holds.
+  if (length <= 1 || length > MAX_PATH) return {};
+  const std::optional<CursorImage> arrow = ReadCursorImage(calls.loadCursor(nullptr, IDC_ARROW));
+  return arrow && ArrowShows(*arrow, path) ? path : std::wstring();
 }
 
 bool IsNormalFile(const std::wstring& path) {
@@ -63,11 +92,7 @@ void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFil
   const std::optional<CursorImage> arrow = ReadCursorImage(calls.loadCursor(nullptr, IDC_ARROW));
   if (!arrow) return;
   for (std::wstring_view name : cursorFiles) {
-    // At the arrow's size: the system may have scaled the cursor it was given.
-    const UniqueCursor file(static_cast<HCURSOR>(
-        ::LoadImageW(nullptr, BesideExecutable(name).c_str(), IMAGE_CURSOR, arrow->width,
-                     arrow->height, LR_LOADFROMFILE)));
-    if (ReadCursorImage(file.get()) == arrow) {
+    if (ArrowShows(*arrow, BesideExecutable(name))) {
       calls.systemParametersInfo(SPI_SETCURSORS, 0, nullptr, 0);
       Trace(L"the user's cursor scheme");
       return;
@@ -85,9 +110,14 @@ void SwapArrowCursor(std::wstring_view relativeName) {
   if (!IsNormalFile(path)) return;
   HCURSOR cursor = calls.loadCursorFromFile(path.c_str());
   if (cursor == nullptr) return;
-  // The arrow as the user has it now: a mode switch first puts the user's back.
+  // The arrow as the user has it now: a mode switch first puts the user's back. While
+  // the system refuses that, the arrow is still Kavolt's, and the copy taken before stays.
   RestoreArrowCursor();
-  TakeArrowCopy();
+  std::wstring scheme;
+  if (!arrowSwapped) {
+    TakeArrowCopy();
+    scheme = SchemeArrowShown();
+  }
   // Never swap what could not be put back.
   if (savedArrow == nullptr) {
     calls.destroyCursor(cursor);
@@ -96,19 +126,30 @@ void SwapArrowCursor(std::wstring_view relativeName) {
   if (!HandToSystem(cursor)) return;
   arrowSwapped = true;
   Trace(path);
+  if (!scheme.empty()) schemeArrow = calls.loadCursorFromFile(scheme.c_str());
 }
 
 void RestoreArrowCursor() {
-  if (!arrowSwapped.exchange(false)) return;
-  HandToSystem(std::exchange(savedArrow, nullptr));
+  if (!arrowSwapped) return;
+  // A scheme's arrow that did not load, or that the system refused, leaves the copy.
+  if (schemeArrow != nullptr && HandToSystem(std::exchange(schemeArrow, nullptr))) {
+    Trace(L"the cursor scheme's arrow file");
+    arrowSwapped = false;
+    calls.destroyCursor(std::exchange(savedArrow, nullptr));  // the copy, still ours
+    return;
+  }
+  // A refused copy stays saved, and the swap recorded, for the close or the crash guard.
+  if (!calls.setSystemCursor(savedArrow, OCR_NORMAL)) return;
   Trace(L"saved copy");
+  arrowSwapped = false;
+  savedArrow = nullptr;  // the system's now
 }
 
 void RestoreArrowCursorIfSwapped() noexcept {
   // The process may be dying of a broken heap or with a lock held: no allocation,
   // nothing but the one call that puts the arrow back.
   if (!arrowSwapped.exchange(false)) return;
-  calls.setSystemCursor(savedArrow, OCR_NORMAL);
+  calls.setSystemCursor(std::exchange(savedArrow, nullptr), OCR_NORMAL);
   ::OutputDebugStringA("kavolt: system arrow <- saved copy\n");
 }
 

@@ -38,14 +38,17 @@ void TakeArrowCopy();
 
 // Replaces the system arrow with the cursor file at the executable's folder, "\" and
 // the name. Just before, an arrow Kavolt swapped is put back and the arrow as the user
-// has it then is copied, so that the copy is never of Kavolt's own cursor. A missing,
-// hidden, system or unloadable file changes nothing, and no swap is made that could
-// not be put back.
+// has it then is copied, so that the copy is never of Kavolt's own cursor; when that
+// arrow is the file the user's cursor scheme names for it, that file is loaded too. A
+// missing, hidden, system or unloadable file changes nothing, and no swap is made that
+// could not be put back.
 void SwapArrowCursor(std::wstring_view relativeName);
 
-// Puts the saved copy back as the system arrow, but only while Kavolt's swap is in
-// place: the user may have changed the pointer since the copy was taken. A copy the
-// system refuses stays Kavolt's, and is destroyed.
+// Puts the user's arrow back, but only while Kavolt's swap is in place: the user may
+// have changed the pointer since the copy was taken. The scheme's file loaded at the
+// swap goes back (an animated arrow keeps its frames); otherwise, or when it did not
+// load, the saved copy does. A copy the system refuses stays saved, and the swap
+// recorded, so that the next put-back tries again.
 void RestoreArrowCursor();
 
 // For the program's end and a crash: puts the saved copy back only if Kavolt swapped

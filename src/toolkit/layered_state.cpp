@@ -81,6 +81,9 @@ void SetAlphaOverOwnLook(HWND window, BYTE alpha) {
   BYTE ownAlpha = 255;
   DWORD flags = 0;
   Unpack(own, key, ownAlpha, flags);
+  // Over the window's own alpha, so that every step away from its own look is at least
+  // as transparent as the one before. Without LWA_ALPHA the stored alpha means nothing.
+  if ((flags & LWA_ALPHA) != 0) alpha = static_cast<BYTE>((ownAlpha * alpha + 127) / 255);
   ::SetLayeredWindowAttributes(window, key, alpha, flags | LWA_ALPHA);
 }
 

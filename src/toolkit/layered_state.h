@@ -18,7 +18,8 @@ void RememberLayeredState(HWND window);
 
 // Gives the window a constant alpha over its own look: a colour key that its program
 // set stays, with LWA_ALPHA added to that program's flags. 255, the opaque end, is the
-// window's own look: what its program set, or opaque where Kavolt made it layered.
+// window's own look: what its program set, or opaque where Kavolt made it layered. A
+// window whose program set its own alpha gets both, multiplied as shares of 255.
 void SetAlphaOverOwnLook(HWND window, BYTE alpha);
 
 // Undoes Kavolt's changes: clears WS_EX_LAYERED where Kavolt added it, or puts the

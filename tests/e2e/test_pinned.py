@@ -86,10 +86,12 @@ def own_look(fixture) -> tuple:
 
 
 # The program's own alpha and flags; with a colour key the window is shaped, or skinned.
-@pytest.mark.parametrize("alpha, flags", [(200, LWA_COLORKEY | LWA_ALPHA), (None, LWA_COLORKEY)],
+@pytest.mark.parametrize("alpha, flags, slides",
+                         [(200, LWA_COLORKEY | LWA_ALPHA, [(1, 199), (100, 122), (255, 0)]),
+                          (None, LWA_COLORKEY, [(1, 254), (100, 155)])],
                          ids=["alpha and key", "key only"])
 def test_a_window_layered_by_its_own_program_keeps_its_own_look(kavolt, fixture_windows, alpha,
-                                                               flags):
+                                                               flags, slides):
     layered = ("--layered", alpha) if alpha is not None else ()
     own = fixture_windows("--title", "Own layered", "--pos", *A_POS, *layered,
                           "--color-key", "102030")
@@ -98,9 +100,10 @@ def test_a_window_layered_by_its_own_program_keeps_its_own_look(kavolt, fixture_
     assert look[0] == KEY and look[2] == flags
     k = kavolt()
     p.pin(k, A_POINT)
-    p.slide_to(k, 100)
-    h.wait_until(lambda: own_look(own) == (KEY, 155, flags | LWA_ALPHA), 10,
-                 "alpha 155 over the window's own key", state=lambda: own_look(own))
+    for value, wanted in slides:
+        p.slide_to(k, value)
+        h.wait_until(lambda: own_look(own) == (KEY, wanted, flags | LWA_ALPHA), 10,
+                     f"alpha {wanted} at {value} over the own key", state=lambda: own_look(own))
     # Pinning another window sets the slider back to 0: the window's own look.
     p.pin(k, B_POINT)
     assert own_look(own) == look

@@ -27,6 +27,8 @@ std::vector<Call> calls;
 bool loadFails = false;
 bool loadForReal = false;
 bool systemRefuses = false;
+bool refuseOnce = false;
+bool schemeFileFails = false;
 bool copyFails = false;
 HCURSOR arrowShown = nullptr;  // what the shared arrow shows; nullptr: a fake handle
 UINT_PTR nextHandle = 0x1000;
@@ -34,11 +36,14 @@ UINT_PTR nextHandle = 0x1000;
 HCURSOR NewFakeHandle() { return reinterpret_cast<HCURSOR>(nextHandle += 0x10); }
 
 BOOL WINAPI RecordSetSystemCursor(HCURSOR cursor, DWORD id) {
+  if (std::exchange(refuseOnce, false)) return FALSE;  // changes nothing: not recorded
   calls.push_back({L"SetSystemCursor", std::to_wstring(id), cursor});
   return systemRefuses ? FALSE : TRUE;
 }
 HCURSOR WINAPI RecordLoadCursorFromFile(LPCWSTR path) {
-  HCURSOR cursor = loadFails ? nullptr : loadForReal ? LoadCursorFromFileW(path) : NewFakeHandle();
+  const bool fails = loadFails || (fs::path(path).filename() == L"arrow.cur" &&
+                                   std::exchange(schemeFileFails, false));
+  HCURSOR cursor = fails ? nullptr : loadForReal ? LoadCursorFromFileW(path) : NewFakeHandle();
   calls.push_back({L"LoadCursorFromFile", path, cursor});
   return cursor;
 }
@@ -61,6 +66,9 @@ BOOL WINAPI RecordSystemParametersInfo(UINT action, UINT, PVOID, UINT) {
   return TRUE;
 }
 
+// A key that stands in for HKCU while a test gives the user's cursor scheme.
+constexpr wchar_t kStandIn[] = L"Software\\Kavolt tests";
+
 std::vector<std::wstring> Names(const std::vector<Call>& made) {
   std::vector<std::wstring> names;
   for (const Call& call : made) names.push_back(call.what);
@@ -74,15 +82,18 @@ class CursorSwap : public ::testing::Test {
                     RecordLoadCursor, RecordDestroyCursor, RecordSystemParametersInfo});
     folder_ = fs::path(ExecutableFolder()) / L"cursor";
     fs::create_directories(folder_);
+    SetEnvironmentVariableW(L"KAVOLT_TEST_CURSORS", folder_.c_str());
     TakeArrowCopy();
     calls.clear();
     loadFails = false;
     loadForReal = false;
   }
   void TearDown() override {
-    systemRefuses = copyFails = false;
+    systemRefuses = copyFails = refuseOnce = schemeFileFails = false;
     arrowShown = nullptr;
     RestoreArrowCursor();
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kStandIn);
     UseCursorCalls(RealCursorCalls());
     for (const auto& entry : fs::directory_iterator(folder_)) {
       SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -145,18 +156,30 @@ TEST_F(CursorSwap, AFileThatDoesNotLoadChangesNothing) {
   EXPECT_EQ(calls[0].what, L"LoadCursorFromFile");
 }
 
-enum class Step { kSet, kRelease, kRestore };
+enum class Step { kSet, kRelease, kRestore, kRefuseNext, kSchemeFileFails };
 
 // What the system arrow becomes for a sequence of the program's calls: a line for a real
 // change only, every copy taken of the user's arrow, and no cursor lost on the way.
 TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
   MakeFile(L"set.cur");
   MakeFile(L"reset.cur");
+  const UniqueCursor scheme(LoadCursorFromFileW(MakeFile(L"arrow.cur").c_str()));
+  const HCURSOR arrow = scheme.get(), hand = LoadCursorW(nullptr, IDC_HAND);
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, kStandIn, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
+  const UniqueKey standIn(key);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, standIn.get()), ERROR_SUCCESS);
+  // The user's scheme names arrow.cur for the arrow; the rows differ in what the arrow shows.
+  constexpr wchar_t kArrow[] = L"%KAVOLT_TEST_CURSORS%\\arrow.cur";
+  RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Cursors", L"Arrow", REG_EXPAND_SZ, kArrow,
+                  sizeof(kArrow));
   using enum Step;
   const struct {
     const char* what;
     std::vector<Step> steps;
     std::vector<std::wstring> arrows;
+    HCURSOR shows = nullptr;  // the arrow's picture at the swap; nullptr: none to read
   } cases[] = {
       {"an idle press and an idle close", {kRestore, kRestore}, {}},
       {"armed, then a pick and the idle option", {kSet, kRestore, kRestore},
@@ -165,15 +188,25 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
        {L"set.cur", L"copy", L"reset.cur", L"copy"}},
       {"armed twice", {kRelease, kRestore, kSet, kRestore},
        {L"reset.cur", L"copy", L"set.cur", L"copy"}},
+      {"the scheme's arrow", {kSet, kRestore}, {L"set.cur", L"arrow.cur"}, arrow},
+      {"an arrow set at run time", {kSet, kRestore}, {L"set.cur", L"copy"}, hand},
+      {"a scheme file that does not load", {kSchemeFileFails, kSet, kRestore},
+       {L"set.cur", L"copy"}, arrow},
+      {"refused, then the close", {kSet, kRefuseNext, kRestore, kRestore}, {L"set.cur", L"copy"}},
+      {"refused, then the other mode", {kSet, kRefuseNext, kRelease, kRestore},
+       {L"set.cur", L"reset.cur", L"copy"}},
   };
   for (const auto& c : cases) {
+    arrowShown = c.shows;
     std::map<HCURSOR, std::wstring> ours{{SavedArrowCursor(), L"copy"}};  // not handed on
     calls.clear();
     for (const Step step : c.steps) {
       if (step == kRestore) {
         RestoreArrowCursor();
-      } else {
+      } else if (step == kSet || step == kRelease) {
         SwapArrowCursor(step == kSet ? L"cursor\\set.cur" : L"cursor\\reset.cur");
+      } else {
+        (step == kRefuseNext ? refuseOnce : schemeFileFails) = true;
       }
     }
     std::vector<std::wstring> arrows;
@@ -207,14 +240,16 @@ TEST_F(CursorSwap, NeverLosesACursorItCannotHandOver) {
                                                      L"SetSystemCursor", L"DestroyCursor"}));
   EXPECT_EQ(calls[5].cursor, calls[0].cursor) << "the refused file cursor is destroyed";
 
-  // A put-back the system refuses destroys the copy instead of leaking it.
+  // A put-back the system refuses keeps the copy and the swap: the crash guard tries again.
   systemRefuses = false;
   SwapArrowCursor(L"cursor\\set.cur");
   const HCURSOR saved = SavedArrowCursor();
   systemRefuses = true;
   calls.clear();
   RestoreArrowCursor();
-  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"SetSystemCursor", L"DestroyCursor"}));
+  systemRefuses = false;
+  RestoreArrowCursorIfSwapped();
+  EXPECT_EQ(Names(calls), (std::vector<std::wstring>{L"SetSystemCursor", L"SetSystemCursor"}));
   EXPECT_EQ(calls[1].cursor, saved);
 
   // Without a copy (the system would not copy the arrow) nothing is swapped.
