@@ -8,26 +8,46 @@
 
 #include "launcher/text_rules.h"
 #include "toolkit/executable_folder.h"
+#include "toolkit/handle.h"
 
 namespace kavolt {
 namespace {
 
-// The default value of a key under HKEY_CLASSES_ROOT, when it is a text; unexpanded.
-std::optional<std::wstring> ReadDefaultText(const std::wstring& subkey) {
+// A value of a key (the default one when no name is given), when it is a text;
+// unexpanded.
+std::optional<std::wstring> ReadText(HKEY root, const std::wstring& subkey,
+                                     const wchar_t* name = nullptr) {
   constexpr DWORD kTextOnly = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
   DWORD size = 0;
-  if (::RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, kTextOnly, nullptr, nullptr,
-                     &size) != ERROR_SUCCESS) {
+  if (::RegGetValueW(root, subkey.c_str(), name, kTextOnly, nullptr, nullptr, &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
   size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (::RegGetValueW(HKEY_CLASSES_ROOT, subkey.c_str(), nullptr, kTextOnly, nullptr, value.data(),
-                     &size) != ERROR_SUCCESS) {
+  if (::RegGetValueW(root, subkey.c_str(), name, kTextOnly, nullptr, value.data(), &size) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   value.resize(std::wstring_view(value.c_str()).size());  // up to the terminating NUL
   return value;
+}
+
+bool ClassExists(const std::wstring& progId) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, progId.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  const UniqueKey owned(key);
+  return true;
+}
+
+// A packaged app's class: the system activates the app, which no command starts.
+bool IsPackagedApp(std::wstring_view progId) {
+  constexpr std::wstring_view kAppX = L"AppX";
+  return progId.size() > kAppX.size() &&
+         ::CompareStringOrdinal(progId.data(), static_cast<int>(kAppX.size()), kAppX.data(),
+                                static_cast<int>(kAppX.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring ExpandEnvironment(const std::wstring& text) {
@@ -97,6 +117,31 @@ std::vector<std::wstring> ProgramSearchFolders(std::wstring_view startFolder) {
   return folders;
 }
 
+// What a class's verb opens a document with: the default verb, or "open" when the class
+// names none. A verb carried out by a COM object (DelegateExecute) or a packaged app's
+// class is the shell's to start, whatever command the verb also holds, as on Windows.
+Association ClassVerb(const std::wstring& progId, std::wstring_view startFolder) {
+  const std::wstring shell = progId + L"\\shell";
+  const std::wstring verb = ReadText(HKEY_CLASSES_ROOT, shell).value_or(L"");
+  const std::wstring commandKey = shell + L"\\" + (verb.empty() ? L"open" : verb) + L"\\command";
+  const std::wstring delegate =
+      ReadText(HKEY_CLASSES_ROOT, commandKey, L"DelegateExecute").value_or(L"");
+  if (IsPackagedApp(progId) || !Trim(delegate).empty()) {
+    return {Association::Kind::kShell, {}, progId, verb};
+  }
+  const std::wstring command = ReadText(HKEY_CLASSES_ROOT, commandKey).value_or(L"");
+  if (Trim(command).empty()) return {};
+  if (IsDocumentItself(command)) return {Association::Kind::kDocumentItself};
+
+  // Expanded whole, before the program is cut out: "%ProgramFiles%\App\app.exe" holds
+  // a blank only once expanded.
+  const std::wstring expanded = ReplaceUnsetSystemRoot(ExpandEnvironment(command));
+  const ProgramQuestions questions{IsFile, ProgramSearchFolders(startFolder)};
+  std::optional<RegisteredCommand> split = SplitRegisteredCommand(expanded, questions);
+  if (!split) return {Association::Kind::kNoProgram};
+  return {Association::Kind::kProgram, std::move(*split)};
+}
+
 }  // namespace
 
 std::wstring SpecialFolderPath(int folder) {
@@ -110,23 +155,29 @@ Association AssociatedProgram(std::wstring_view extension, std::wstring_view sta
   if (extension.empty()) return {};
   // Only a missing or non-text type ends the lookup early; a missing verb or command
   // merely leaves its value empty.
-  const std::optional<std::wstring> type = ReadDefaultText(std::wstring(extension));
-  if (!type) return {};
-
-  const std::wstring shell = *type + L"\\shell";
-  const std::wstring verb = ReadDefaultText(shell).value_or(L"");
-  const std::wstring commandKey = shell + L"\\" + (verb.empty() ? L"open" : verb) + L"\\command";
-  const std::wstring command = ReadDefaultText(commandKey).value_or(L"");
-  if (Trim(command).empty()) return {};
-  if (IsDocumentItself(command)) return {Association::Kind::kDocumentItself, {}};
-
-  // Expanded whole, before the program is cut out: "%ProgramFiles%\App\app.exe" holds
-  // a blank only once expanded.
-  const std::wstring expanded = ReplaceUnsetSystemRoot(ExpandEnvironment(command));
-  const ProgramQuestions questions{IsFile, ProgramSearchFolders(startFolder)};
-  std::optional<RegisteredCommand> split = SplitRegisteredCommand(expanded, questions);
-  if (!split) return {Association::Kind::kNoProgram, {}};
-  return {Association::Kind::kProgram, std::move(*split)};
+  const std::optional<std::wstring> type = ReadText(HKEY_CLASSES_ROOT, std::wstring(extension));
+  const Association registered = type ? ClassVerb(*type, startFolder) : Association{};
+  // Programs start only as programs: a choice written for them would take every program
+  // away from Explorer too.
+  if (IsProgramExtension(extension) || registered.kind == Association::Kind::kDocumentItself) {
+    return registered;
+  }
+  // The program the person chose for the type. Windows keeps a hash beside the choice,
+  // whose scheme is not published: the choice is read as written.
+  const std::wstring choices =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" +
+      std::wstring(extension) + L"\\";
+  for (const wchar_t* choice : {L"UserChoiceLatest", L"UserChoice"}) {
+    const std::optional<std::wstring> progId =
+        ReadText(HKEY_CURRENT_USER, choices + choice, L"ProgId");
+    // A class uninstalled since, or a program gone from it, is no choice any more.
+    if (!progId || progId->empty() || !ClassExists(*progId)) continue;
+    Association chosen = ClassVerb(*progId, startFolder);
+    if (chosen.kind == Association::Kind::kProgram || chosen.kind == Association::Kind::kShell) {
+      return chosen;
+    }
+  }
+  return registered;
 }
 
 }  // namespace kavolt

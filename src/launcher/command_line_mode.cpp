@@ -6,6 +6,7 @@
 #include "launcher/command_rules.h"
 #include "launcher/console_window.h"
 #include "launcher/launch_wait.h"
+#include "launcher/shell_open.h"
 #include "launcher/text_rules.h"
 #include "launcher/windows_paths.h"
 #include "toolkit/executable_folder.h"
@@ -32,10 +33,14 @@ bool NothingLiesAt(const std::wstring& path) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// What to start for one resolved path: the program file and the command line.
+// What to start for one resolved path: the program file and the command line, or the
+// document that the shell opens with a class and its verb.
 struct StartCommand {
   std::wstring application;
   std::wstring commandLine;
+  std::wstring shellClass;  // the shell's to open when not empty
+  std::wstring shellVerb;
+  std::wstring document;
 };
 
 std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& documentArgument,
@@ -65,6 +70,9 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
       documentArgument = QuotedForCommandLine(file);
       return StartCommand{association.command.program, std::move(*commandLine)};
     }
+    case Association::Kind::kShell:
+      documentArgument = QuotedForCommandLine(file);
+      return StartCommand{{}, {}, association.progId, association.verb, std::move(file)};
     case Association::Kind::kNoProgram:
       return std::nullopt;
     case Association::Kind::kNone:
@@ -128,31 +136,40 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
   if (!start) return {};
 
   ::SetCurrentDirectoryW(appDir.c_str());
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION started{};
-  // A console of its own, as Windows gives a console program that a GUI program starts
-  // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
-  const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
   session.presses.StartItem();
   const WindowSet existedBefore = TopLevelWindows();
-  const ULONGLONG startTick = ::GetTickCount64();
-  // The program by its full path: CreateProcess searches no folder for it.
-  if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr, nullptr,
-                        FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
-    return {};
+  ULONGLONG startTick = ::GetTickCount64();
+  UniqueHandle process;
+  if (start->shellClass.empty()) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    // A console of its own, as Windows gives a console program that a GUI program starts
+    // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
+    const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
+    // The program by its full path: CreateProcess searches no folder for it.
+    if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr,
+                          nullptr, FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
+      return {};
+    }
+    process.reset(started.hProcess);
+    const UniqueHandle thread(started.hThread);
+  } else {
+    if (!OpenWithShell(start->shellClass, start->shellVerb, start->document, appDir, process)) {
+      return {};
+    }
+    // Nothing started that Kavolt can name: only a hand-over, from the shell's return on.
+    if (!process) startTick = ::GetTickCount64();
   }
-  const UniqueHandle process(started.hProcess);
-  const UniqueHandle thread(started.hThread);
 
-  HWND window = WaitUntilRunning(
-      {process.get(), started.dwProcessId, startTick, &existedBefore}, session.presses);
+  const DWORD processId = process ? ::GetProcessId(process.get()) : 0;
+  HWND window = WaitUntilRunning({process.get(), processId, startTick, &existedBefore},
+                                 session.presses);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
-  return {started.dwProcessId, window};
+  return {processId, window};
 }
 
 std::wstring CurrentFolder() {
@@ -179,7 +196,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
     const LaunchResult launched = LaunchItem(item, documentArgument, session);
-    if (launched.processId > 0) PinStartedWindow(launched.window);
+    if (launched.window != nullptr) PinStartedWindow(launched.window);
   }
   EndProgram();
 }

@@ -13,8 +13,8 @@
 namespace kavolt {
 
 struct LaunchResult {
-  DWORD processId = 0;     // 0: the item failed
-  HWND window = nullptr;   // the started program's window, or the one it handed over to
+  DWORD processId = 0;     // 0 also when the shell started nothing Kavolt can name
+  HWND window = nullptr;   // the window to pin; nullptr: the item failed
 };
 
 // What every item of one run shares.
@@ -27,7 +27,7 @@ struct LaunchSession {
 
 // Starts one item. The item may come back trimmed and quoted; the document argument
 // holds the document's path when a registered program was used. Never throws: any
-// failure yields a result with process id 0.
+// failure yields a result without a window.
 LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument,
                         LaunchSession& session);
 

@@ -81,8 +81,13 @@ std::optional<std::uint64_t> CreationTime(HANDLE process) {
 // intermediate still links its children to the started process.
 class ProcessFamily {
  public:
+  // Without a started process (the shell started nothing it can name) there is no
+  // family: only a hand-over can follow.
   ProcessFamily(HANDLE started, DWORD startedId)
-      : started_(started), startedId_(startedId), startedCreatedAt_(CreationTime(started).value_or(0)) {}
+      : started_(started),
+        startedId_(startedId),
+        startedCreatedAt_(CreationTime(started).value_or(0)),
+        startedEnded_(started == nullptr) {}
 
   // Notes the members that have ended since the last look; true if any did.
   bool NoteEnds() {
@@ -102,6 +107,7 @@ class ProcessFamily {
 
   // Looks for new descendants in a list of every process.
   void AddFromSnapshot() {
+    if (started_ == nullptr) return;
     const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
     std::vector<ListedProcess> listed;
@@ -129,9 +135,9 @@ class ProcessFamily {
 
   bool StartedEnded() const { return startedEnded_; }
   bool Contains(DWORD processId) const {
-    return processId == startedId_ || std::ranges::any_of(descendants_, [&](const Descendant& d) {
-             return d.known.id == processId;
-           });
+    if (started_ != nullptr && processId == startedId_) return true;
+    return std::ranges::any_of(descendants_,
+                               [&](const Descendant& d) { return d.known.id == processId; });
   }
   bool DescendantAlive() const {
     return std::ranges::any_of(descendants_, [](const Descendant& d) { return !d.ended; });
@@ -154,7 +160,7 @@ class ProcessFamily {
   HANDLE started_;
   DWORD startedId_;
   std::uint64_t startedCreatedAt_;
-  bool startedEnded_ = false;
+  bool startedEnded_;
   std::vector<Descendant> descendants_;
 };
 
@@ -220,7 +226,8 @@ HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
       if (console == LaunchVerdict::kPin) return window;
       if (console == LaunchVerdict::kGiveUp) return nullptr;
       window = nullptr;
-    } else if ((window = ShownWindowOf(windows, item.processId)) != nullptr) {
+    } else if (item.process != nullptr &&
+               (window = ShownWindowOf(windows, item.processId)) != nullptr) {
       facts.candidate = Candidate::kStarted;
     }
     if (window == nullptr && (window = family.DescendantWindow(windows)) != nullptr) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "launcher/command_line_mode.h"
+#include "launcher/shell_open.h"
 #include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
 
@@ -27,10 +29,12 @@ class Associations : public ::testing::Test {
  protected:
   void TearDown() override {
     for (const std::wstring& key : written_) RegDeleteTreeW(root_, key.c_str());
+    UseShellExecuteEx(ShellExecuteExW);
   }
 
-  // Sets the default value of HKCR\<key>, creating the key.
-  void Write(const std::wstring& key, const std::wstring& value, DWORD type = REG_SZ) {
+  // Sets a value of HKCR\<key> (the default one without a name), creating the key.
+  void Write(const std::wstring& key, const std::wstring& value, DWORD type = REG_SZ,
+             const wchar_t* name = nullptr) {
     const std::wstring full = prefix_ + key;
     HKEY created = nullptr;
     ASSERT_EQ(RegCreateKeyExW(root_, full.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created,
@@ -39,14 +43,16 @@ class Associations : public ::testing::Test {
     UniqueKey owned(created);
     if (type == REG_DWORD) {
       const DWORD number = 7;
-      RegSetValueExW(created, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+      RegSetValueExW(created, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                      sizeof(number));
     } else {
-      RegSetValueExW(created, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+      RegSetValueExW(created, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
-    const std::wstring top = full.substr(0, full.find(L'\\', prefix_.size()));
-    written_.push_back(top);
+    // "Applications" holds every program's registration: only the test's own goes.
+    const size_t first = full.find(L'\\', prefix_.size());
+    const size_t end = key.starts_with(L"Applications\\") ? full.find(L'\\', first + 1) : first;
+    written_.push_back(full.substr(0, end));
   }
 
   void Register(const std::wstring& extension, const std::wstring& type,
@@ -198,6 +204,118 @@ TEST_F(Associations, NothingForUnregisteredOrBrokenTypes) {
   for (const wchar_t* extension : extensions) {
     EXPECT_EQ(AssociatedProgram(extension, {}).kind, Kind::kNone) << "extension '" << extension << "'";
   }
+}
+
+TEST_F(Associations, ThePersonsChoiceComesFirstWhenItCanStart) {
+  const std::wstring windows = SpecialFolderPath(CSIDL_WINDOWS);
+  const std::wstring notepad = windows + L"\\system32\\notepad.exe";
+  const std::wstring regedit = windows + L"\\regedit.exe";
+  const std::wstring opens = L"\"" + regedit + L"\" \"%1\"";
+  const std::wstring delegate = L"{2A2A2A2A-0000-4000-8000-2A2A2A2A2A2A}";
+  Register(L".kvc", L"Kavolt.Test.Registered", L"\"" + notepad + L"\" \"%1\"");
+  Register(L".kvcself", L"Kavolt.Test.Itself", L"\"%1\" %*");
+  Write(L"Kavolt.Test.Chosen\\shell\\open\\command", opens);
+  Write(L"Applications\\kvchosen.exe\\shell\\open\\command", opens);
+  Write(L"Kavolt.Test.Uninstalled\\shell\\open\\command", L"\"C:\\gone\\app.exe\" \"%1\"");
+  Write(L"Kavolt.Test.Delegate\\shell\\open\\command", opens);
+  Write(L"Kavolt.Test.Delegate\\shell\\open\\command", delegate, REG_SZ, L"DelegateExecute");
+  Write(L"Kavolt.Test.DelegateOnly\\shell", L"edit");
+  Write(L"Kavolt.Test.DelegateOnly\\shell\\edit\\command", delegate, REG_SZ, L"DelegateExecute");
+  Write(L"Kavolt.Test.EmptyDelegate\\shell\\open\\command", opens);
+  Write(L"Kavolt.Test.EmptyDelegate\\shell\\open\\command", L"", REG_SZ, L"DelegateExecute");
+  Write(L"AppXkavolttest\\shell\\open", L"");
+
+  // What .exe is without a choice: exefile ("%1" %*) on Windows, nothing under Wine.
+  const Kind exe = AssociatedProgram(L".exe", {}).kind;
+  ASSERT_NE(exe, Kind::kProgram);
+  // The choices go to a key of the test's own that stands in for HKCU.
+  HKEY standIn = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Kavolt tests", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &standIn, nullptr),
+            ERROR_SUCCESS);
+  const UniqueKey standInKey(standIn);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, standIn), ERROR_SUCCESS);
+  const struct {
+    const char* what;
+    const wchar_t* extension;
+    const wchar_t* latest;  // UserChoiceLatest's, then UserChoice's ProgId; nullptr: none
+    const wchar_t* choice;
+    Kind kind;
+    std::wstring opened;  // the program, or the class the shell opens it with
+  } cases[] = {
+      {"no choice", L".kvc", nullptr, nullptr, Kind::kProgram, notepad},
+      {"a choice, without a hash", L".kvc", nullptr, L"Kavolt.Test.Chosen", Kind::kProgram, regedit},
+      {"the latest choice first", L".kvc", L"Kavolt.Test.Chosen", L"Kavolt.Test.Delegate",
+       Kind::kProgram, regedit},
+      {"a program chosen", L".kvc", nullptr, L"Applications\\kvchosen.exe", Kind::kProgram, regedit},
+      {"a class that is gone", L".kvc", nullptr, L"Kavolt.Test.Gone", Kind::kProgram, notepad},
+      {"a program that is gone", L".kvc", nullptr, L"Kavolt.Test.Uninstalled", Kind::kProgram,
+       notepad},
+      {"a delegate beside a command", L".kvc", nullptr, L"Kavolt.Test.Delegate", Kind::kShell,
+       L"Kavolt.Test.Delegate"},
+      {"a delegate alone", L".kvc", nullptr, L"Kavolt.Test.DelegateOnly", Kind::kShell,
+       L"Kavolt.Test.DelegateOnly"},
+      {"an empty delegate", L".kvc", nullptr, L"Kavolt.Test.EmptyDelegate", Kind::kProgram, regedit},
+      {"a packaged app", L".kvc", nullptr, L"AppXkavolttest", Kind::kShell, L"AppXkavolttest"},
+      {"a choice for .exe", L".exe", L"Kavolt.Test.Chosen", nullptr, exe, L""},
+      {"a choice for a program's type", L".kvcself", nullptr, L"Kavolt.Test.Chosen",
+       Kind::kDocumentItself, L""},
+  };
+  const std::wstring fileExts = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+  for (const auto& c : cases) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, fileExts.c_str());
+    const std::pair<const wchar_t*, const wchar_t*> choices[] = {{L"UserChoiceLatest", c.latest},
+                                                                 {L"UserChoice", c.choice}};
+    for (const auto& [key, progId] : choices) {
+      if (progId == nullptr) continue;
+      RegSetKeyValueW(HKEY_CURRENT_USER, (fileExts + L"\\" + c.extension + L"\\" + key).c_str(),
+                      L"ProgId", REG_SZ, progId,
+                      static_cast<DWORD>((wcslen(progId) + 1) * sizeof(wchar_t)));
+    }
+    const Association found = AssociatedProgram(c.extension, {});
+    EXPECT_EQ(found.kind, c.kind) << c.what;
+    const std::wstring& opened = c.kind == Kind::kShell ? found.progId : found.command.program;
+    EXPECT_EQ(CompareStringOrdinal(opened.c_str(), -1, c.opened.c_str(), -1, TRUE), CSTR_EQUAL)
+        << c.what << ": " << opened;
+  }
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Kavolt tests");
+}
+
+struct ShellCall {
+  ULONG mask;
+  std::wstring progId, verb, file, folder;
+  int show;
+};
+std::vector<ShellCall> shellCalls;
+
+BOOL WINAPI RecordShellExecuteEx(SHELLEXECUTEINFOW* info) {
+  shellCalls.push_back({info->fMask, info->lpClass, info->lpVerb ? info->lpVerb : L"(default)",
+                        info->lpFile, info->lpDirectory, info->nShow});
+  return FALSE;  // nothing starts
+}
+
+TEST_F(Associations, WhatOnlyTheShellCanStartIsHandedToIt) {
+  // A non-default verb, and beside the delegate a command that Kavolt itself would refuse.
+  Write(L".kvcs", L"Kavolt.Test.Shell");
+  Write(L"Kavolt.Test.Shell\\shell", L"edit");
+  Write(L"Kavolt.Test.Shell\\shell\\edit\\command", L"\"\"\"x\"\"\" %1");
+  Write(L"Kavolt.Test.Shell\\shell\\edit\\command", L"{2A2A2A2A-0000-4000-8000-2A2A2A2A2A2A}",
+        REG_SZ, L"DelegateExecute");
+  UseShellExecuteEx(RecordShellExecuteEx);
+  LaunchSession session;
+  const std::wstring path = ExecutableFolder() + L"\\a doc.kvcs";
+  std::wstring item = L"\"" + path + L"\"", documentArgument;
+  EXPECT_EQ(LaunchItem(item, documentArgument, session).window, nullptr);
+  ASSERT_EQ(shellCalls.size(), 1u);
+  const ShellCall& call = shellCalls[0];
+  EXPECT_EQ(call.mask, static_cast<ULONG>(SEE_MASK_CLASSNAME | SEE_MASK_NOCLOSEPROCESS |
+                                          SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC));
+  EXPECT_EQ(call.progId, L"Kavolt.Test.Shell");
+  EXPECT_EQ(call.verb, L"edit");
+  EXPECT_EQ(call.file, path) << "the document's full path, without quotes";
+  EXPECT_EQ(call.folder, ExecutableFolder());
+  EXPECT_EQ(call.show, SW_SHOWNORMAL);
 }
 
 TEST(SpecialFolderPath, TheWindowsFolder) {
