@@ -14,7 +14,9 @@ import pytest
 
 import harness as h
 
-CLASSES_KEY = r"HKLM\Software\Classes"  # Wine's HKEY_CLASSES_ROOT (HKCU is not merged in)
+# Wine's HKEY_CLASSES_ROOT (HKCU is not merged in), and where the person's choices are.
+CLASSES_KEY = r"HKEY_LOCAL_MACHINE\Software\Classes"
+CHOICES_KEY = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Explorer\FileExts"
 # Message boxes and Wine's crash dialog are #32770 too.
 NO_WINDOW_CLASSES = (*h.KAVOLT_CLASSES, "#32770")
 RUN_TIMEOUT = 120  # every item may wait for a window; two cores shared with other tests
@@ -36,7 +38,8 @@ class App:
         shutil.copy2(h.tool_path("fixture"), self.dir / "日本語" / "fixture.exe")
         # Plan.KVT and plan.kvt are two files: a Unix folder is case-sensitive.
         for name in ("A Doc.kvt", "Other.KVT", "Plan.KVT", "plan.kvt", "notes.kvx",
-                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb", "z.kvz"):
+                     r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb", "z.kvz",
+                     "c.kvc", "d.kvd"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
         # Outside the spaced folder, where only its "&" calls for quotes.
         self.special = root / "docs" / "a&b.kvt"
@@ -95,10 +98,23 @@ def reg(*args: str, check: bool = True) -> None:
         raise h.E2EError(f"reg {' '.join(args)} failed with {code}: {out.strip()}")
 
 
+def reg_import(folder: Path, sections: list[str]) -> None:
+    """Imports .reg sections ("[key]" and its values, or "[-key]" to delete it) at once."""
+    file = folder / "kavolt-e2e.reg"
+    text = "Windows Registry Editor Version 5.00\r\n\r\n" + "\r\n\r\n".join(sections) + "\r\n"
+    file.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))  # regedit's own form, for any text
+    reg("import", h.winpath(file))
+
+
+def expandable(text: str) -> str:
+    """A REG_EXPAND_SZ value as a .reg file writes it."""
+    return "hex(2):" + ",".join(f"{b:02x}" for b in (text + "\0").encode("utf-16-le"))
+
+
 @pytest.fixture
 def app(tmp_path) -> Iterator[App]:
-    """App with .kvt registered to the fixture ("fixture" "%1"); the registration is
-    removed after the test, on failure too."""
+    """App with the test types registered, .kvt to the fixture ("fixture" "%1"), and the
+    person's choice of program for .kvc; all of it removed after the test, on failure too."""
     folder = App(tmp_path)
     fixture = h.winpath(folder.fixture)
     types = {
@@ -110,22 +126,31 @@ def app(tmp_path) -> Iterator[App]:
         ".kvw": ("Kavolt.E2E.Switches", f'"{fixture}" /open --mode=view "%1"'),
         ".kvb": ("Kavolt.E2E.Bare", 'kvbare.exe "%1"'),
         ".kvz": ("Kavolt.E2E.Placeholders", f'{folder.viewer} /a %0 /b "%V" /c %I'),
+        # The person chose Kavolt.E2E.Chosen for .kvc.
+        ".kvc": ("Kavolt.E2E.Unchosen", f'{folder.viewer} /unchosen "%1"'),
+        # A verb that a COM object carries out, with a command Kavolt would refuse.
+        ".kvd": ("Kavolt.E2E.Delegate", f'{folder.viewer} ""%1""'),
     }
+    classes = {name: command for name, command in types.values()}
+    classes["Kavolt.E2E.Chosen"] = f'{folder.viewer} /chosen "%1"'
     program_files = h.rig_dir() / "prefix" / "drive_c" / "Program Files" / PROGRAM_FILES_APP
     program_files.mkdir(parents=True, exist_ok=True)
     shutil.copy2(h.tool_path("fixture"), program_files / "fixture.exe")
     decoy = h.rig_dir() / "prefix" / "drive_c" / "Program.exe"
     shutil.copy2(h.tool_path("fixture"), decoy)
+    keys = [rf"{CLASSES_KEY}\{key}" for key in [*types, *classes]] + [rf"{CHOICES_KEY}\.kvc"]
     try:
-        for extension, (type_name, command) in types.items():
-            reg("add", rf"{CLASSES_KEY}\{extension}", "/ve", "/d", type_name, "/f")
-            reg("add", rf"{CLASSES_KEY}\{type_name}\shell\open\command", "/ve",
-                "/t", "REG_EXPAND_SZ", "/d", command, "/f")
+        reg_import(tmp_path, [
+            *(f'[{CLASSES_KEY}\\{extension}]\r\n@="{name}"' for extension, (name, _) in types.items()),
+            *(f"[{CLASSES_KEY}\\{name}\\shell\\open\\command]\r\n@={expandable(command)}"
+              for name, command in classes.items()),
+            f'[{CLASSES_KEY}\\Kavolt.E2E.Delegate\\shell\\open\\command]\r\n'
+            f'"DelegateExecute"="{{2A2A2A2A-0000-4000-8000-2A2A2A2A2A2A}}"',
+            f'[{CHOICES_KEY}\\.kvc\\UserChoice]\r\n"ProgId"="Kavolt.E2E.Chosen"',
+        ])
         yield folder
     finally:
-        for extension, (type_name, _) in types.items():
-            for key in (extension, type_name):
-                reg("delete", rf"{CLASSES_KEY}\{key}", "/f", check=False)
+        reg_import(tmp_path, [f"[-{key}]" for key in keys])
         shutil.rmtree(program_files, ignore_errors=True)
         decoy.unlink(missing_ok=True)
 
@@ -277,6 +302,12 @@ ITEMS = [
     # Each placeholder filled with the document or dropped, and no second copy appended.
     ("every placeholder", ["z.kvz"],
      lambda a: [(f"{a.viewer} /a {a.path('z.kvz')} /b {a.path('z.kvz')} /c ", True)], ""),
+    # The person's choice of program, not the type's registration.
+    ("the person's choice", ["c.kvc"], lambda a: [(a.document("c.kvc", before=" /chosen"), True)],
+     ""),
+    # The shell's to start (Wine runs the command, where Windows would call the object).
+    ("a verb the shell starts", ["d.kvd"],
+     lambda a: [(f'{a.viewer} ""{a.path("d.kvd").strip(chr(34))}""', True)], ""),
     # A stub that starts the program and ends: the program's new window is pinned.
     ("handed over", ["fixture.exe"],
      lambda a: [(a.path("fixture.exe"), False), (a.path("fixture.exe"), True)], "--hand-over"),
