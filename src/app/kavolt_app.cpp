@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include "app/crash_guard.h"
+#include "forms/message_pump.h"
 #include "main/frm_front.h"
-#include "toolkit/message_pump.h"
 #include "toolkit/program_end.h"
 #include "toolkit/stamps.h"
 

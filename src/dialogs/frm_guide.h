@@ -1,8 +1,8 @@
 // The light-yellow hint that hangs below the cursor while a pick mode is armed.
 #pragma once
 
-#include "toolkit/controls.h"
-#include "toolkit/form.h"
+#include "forms/controls.h"
+#include "forms/form.h"
 
 namespace kavolt {
 

@@ -3,8 +3,8 @@
 #include <windowsx.h>
 
 #include "dialogs/placement.h"
+#include "forms/twips.h"
 #include "texts/texts.h"
-#include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {

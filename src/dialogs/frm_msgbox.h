@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "toolkit/controls.h"
-#include "toolkit/form.h"
+#include "forms/controls.h"
+#include "forms/form.h"
 
 namespace kavolt {
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "forms/message_pump.h"
 #include "launcher/associations.h"
 #include "launcher/command_rules.h"
 #include "launcher/console_window.h"
@@ -11,7 +12,6 @@
 #include "launcher/windows_paths.h"
 #include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
-#include "toolkit/message_pump.h"
 #include "toolkit/program_end.h"
 #include "toolkit/window_ops.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "toolkit/message_pump.h"
+#include "forms/message_pump.h"
 
 namespace kavolt {
 namespace {

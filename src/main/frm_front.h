@@ -8,9 +8,9 @@
 
 #include "dialogs/frm_guide.h"
 #include "dialogs/frm_msgbox.h"
+#include "forms/controls.h"
+#include "forms/form.h"
 #include "main/pick_rules.h"
-#include "toolkit/controls.h"
-#include "toolkit/form.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {

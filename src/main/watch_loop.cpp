@@ -1,13 +1,13 @@
 // The watch loop: polls the mouse, keeps the guide under the cursor, and turns a
 // press of the primary button on another program's window into a pick.
 #include "dialogs/placement.h"
+#include "forms/message_pump.h"
+#include "forms/twips.h"
 #include "main/frm_front.h"
 #include "texts/texts.h"
 #include "toolkit/cursor_swap.h"
 #include "toolkit/layered_state.h"
-#include "toolkit/message_pump.h"
 #include "toolkit/stamps.h"
-#include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {

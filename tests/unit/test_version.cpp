@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/twips.h"
 #include "toolkit/argument_text.h"
-#include "toolkit/twips.h"
 
 namespace kavolt {
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "forms/controls.h"
+#include "forms/dpi.h"
+#include "forms/font.h"
+#include "forms/form.h"
+#include "forms/message_pump.h"
 #include "test_windows.h"
-#include "toolkit/controls.h"
-#include "toolkit/dpi.h"
-#include "toolkit/font.h"
-#include "toolkit/form.h"
-#include "toolkit/message_pump.h"
 #include "toolkit/single_instance.h"
 
 namespace kavolt {

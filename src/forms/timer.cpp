@@ -1,4 +1,4 @@
-#include "toolkit/timer.h"
+#include "forms/timer.h"
 
 #include <algorithm>
 

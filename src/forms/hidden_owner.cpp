@@ -1,8 +1,8 @@
-#include "toolkit/hidden_owner.h"
+#include "forms/hidden_owner.h"
 
 #include <vector>
 
-#include "toolkit/form.h"
+#include "forms/form.h"
 
 namespace kavolt {
 namespace {

@@ -1,14 +1,14 @@
-#include "toolkit/form.h"
+#include "forms/form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "toolkit/controls.h"
-#include "toolkit/dpi.h"
-#include "toolkit/hidden_owner.h"
+#include "forms/controls.h"
+#include "forms/dpi.h"
+#include "forms/hidden_owner.h"
+#include "forms/twips.h"
 #include "toolkit/stamps.h"
-#include "toolkit/twips.h"
 #include "toolkit/window_ops.h"
 
 namespace kavolt {

@@ -1,4 +1,4 @@
-#include "toolkit/label.h"
+#include "forms/label.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "toolkit/dpi.h"
+#include "forms/dpi.h"
 
 namespace kavolt {
 namespace {

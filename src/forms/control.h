@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/form.h"
+#include "forms/form.h"
 
 namespace kavolt {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/control.h"
+#include "forms/control.h"
 
 namespace kavolt {
 

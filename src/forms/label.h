@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "toolkit/control.h"
+#include "forms/control.h"
 
 namespace kavolt {
 

@@ -1,4 +1,4 @@
-#include "toolkit/control.h"
+#include "forms/control.h"
 
 #include "toolkit/window_ops.h"
 

@@ -1,6 +1,6 @@
-#include "toolkit/message_pump.h"
+#include "forms/message_pump.h"
 
-#include "toolkit/form.h"
+#include "forms/form.h"
 
 namespace kavolt {
 

@@ -1,8 +1,8 @@
 // How a form's window handles its messages: its controls' notifications, colours,
 // timers, focus, closing and DPI changes, before the window procedure's defaults.
-#include "toolkit/form.h"
+#include "forms/form.h"
 
-#include "toolkit/controls.h"
+#include "forms/controls.h"
 
 namespace kavolt {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "toolkit/font.h"
+#include "forms/font.h"
 #include "toolkit/handle.h"
 
 namespace kavolt {

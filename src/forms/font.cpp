@@ -1,12 +1,12 @@
-#include "toolkit/font.h"
+#include "forms/font.h"
 
 #include <cwchar>
 #include <map>
 #include <string>
 #include <string_view>
 
+#include "forms/dpi.h"
 #include "texts/texts.h"
-#include "toolkit/dpi.h"
 
 namespace kavolt {
 namespace {

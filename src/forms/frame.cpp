@@ -1,6 +1,6 @@
-#include "toolkit/frame.h"
+#include "forms/frame.h"
 
-#include "toolkit/dpi.h"
+#include "forms/dpi.h"
 
 namespace kavolt {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "toolkit/form.h"
+#include "forms/form.h"
 
 namespace kavolt {
 

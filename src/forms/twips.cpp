@@ -1,4 +1,4 @@
-#include "toolkit/twips.h"
+#include "forms/twips.h"
 
 namespace kavolt {
 

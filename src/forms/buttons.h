@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "toolkit/control.h"
+#include "forms/control.h"
 
 namespace kavolt {
 

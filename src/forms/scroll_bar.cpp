@@ -1,4 +1,4 @@
-#include "toolkit/scroll_bar.h"
+#include "forms/scroll_bar.h"
 
 #include <commctrl.h>
 

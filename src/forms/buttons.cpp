@@ -1,4 +1,4 @@
-#include "toolkit/buttons.h"
+#include "forms/buttons.h"
 
 #include <commctrl.h>
 
