@@ -130,7 +130,8 @@ class ProcessFamily {
     for (const KnownProcess& found : NewDescendants(family, listed, creationTimeOf)) {
       descendants_.push_back({found, std::move(opened[found.id]), false});
     }
-    std::ranges::stable_sort(descendants_, {}, [](const Descendant& d) { return d.known.createdAt; });
+    std::ranges::stable_sort(descendants_, {},
+                             [](const Descendant& d) { return d.known.createdAt; });
   }
 
   bool StartedEnded() const { return startedEnded_; }
