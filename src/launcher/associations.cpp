@@ -9,29 +9,10 @@
 #include "launcher/text_rules.h"
 #include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
+#include "toolkit/registry_text.h"
 
 namespace kavolt {
 namespace {
-
-// A value of a key (the default one when no name is given), when it is a text;
-// unexpanded.
-std::optional<std::wstring> ReadText(HKEY root, const std::wstring& subkey,
-                                     const wchar_t* name = nullptr) {
-  constexpr DWORD kTextOnly = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-  DWORD size = 0;
-  if (::RegGetValueW(root, subkey.c_str(), name, kTextOnly, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
-  size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (::RegGetValueW(root, subkey.c_str(), name, kTextOnly, nullptr, value.data(), &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  value.resize(std::wstring_view(value.c_str()).size());  // up to the terminating NUL
-  return value;
-}
 
 bool ClassExists(const std::wstring& progId) {
   HKEY key = nullptr;
@@ -48,16 +29,6 @@ bool IsPackagedApp(std::wstring_view progId) {
   return progId.size() > kAppX.size() &&
          ::CompareStringOrdinal(progId.data(), static_cast<int>(kAppX.size()), kAppX.data(),
                                 static_cast<int>(kAppX.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::wstring ExpandEnvironment(const std::wstring& text) {
-  const DWORD needed = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-  if (needed == 0) return text;
-  std::wstring expanded(needed, L'\0');
-  const DWORD written = ::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
-  if (written == 0 || written > needed) return text;
-  expanded.resize(written - 1);
-  return expanded;
 }
 
 // A process started without SystemRoot in its environment still gets the Windows folder.
@@ -122,14 +93,14 @@ std::vector<std::wstring> ProgramSearchFolders(std::wstring_view startFolder) {
 // class is the shell's to start, whatever command the verb also holds, as on Windows.
 Association ClassVerb(const std::wstring& progId, std::wstring_view startFolder) {
   const std::wstring shell = progId + L"\\shell";
-  const std::wstring verb = ReadText(HKEY_CLASSES_ROOT, shell).value_or(L"");
+  const std::wstring verb = ReadRegistryText(HKEY_CLASSES_ROOT, shell).value_or(L"");
   const std::wstring commandKey = shell + L"\\" + (verb.empty() ? L"open" : verb) + L"\\command";
   const std::wstring delegate =
-      ReadText(HKEY_CLASSES_ROOT, commandKey, L"DelegateExecute").value_or(L"");
+      ReadRegistryText(HKEY_CLASSES_ROOT, commandKey, L"DelegateExecute").value_or(L"");
   if (IsPackagedApp(progId) || !Trim(delegate).empty()) {
     return {Association::Kind::kShell, {}, progId, verb};
   }
-  const std::wstring command = ReadText(HKEY_CLASSES_ROOT, commandKey).value_or(L"");
+  const std::wstring command = ReadRegistryText(HKEY_CLASSES_ROOT, commandKey).value_or(L"");
   if (Trim(command).empty()) return {};
   if (IsDocumentItself(command)) return {Association::Kind::kDocumentItself};
 
@@ -155,7 +126,8 @@ Association AssociatedProgram(std::wstring_view extension, std::wstring_view sta
   if (extension.empty()) return {};
   // Only a missing or non-text type ends the lookup early; a missing verb or command
   // merely leaves its value empty.
-  const std::optional<std::wstring> type = ReadText(HKEY_CLASSES_ROOT, std::wstring(extension));
+  const std::optional<std::wstring> type =
+      ReadRegistryText(HKEY_CLASSES_ROOT, std::wstring(extension));
   const Association registered = type ? ClassVerb(*type, startFolder) : Association{};
   // Programs start only as programs: a choice written for them would take every program
   // away from Explorer too.
@@ -169,7 +141,7 @@ Association AssociatedProgram(std::wstring_view extension, std::wstring_view sta
       std::wstring(extension) + L"\\";
   for (const wchar_t* choice : {L"UserChoiceLatest", L"UserChoice"}) {
     const std::optional<std::wstring> progId =
-        ReadText(HKEY_CURRENT_USER, choices + choice, L"ProgId");
+        ReadRegistryText(HKEY_CURRENT_USER, choices + choice, L"ProgId");
     // A class uninstalled since, or a program gone from it, is no choice any more.
     if (!progId || progId->empty() || !ClassExists(*progId)) continue;
     Association chosen = ClassVerb(*progId, startFolder);

@@ -6,6 +6,7 @@
 #include "toolkit/cursor_image.h"
 #include "toolkit/executable_folder.h"
 #include "toolkit/handle.h"
+#include "toolkit/registry_text.h"
 
 namespace kavolt {
 namespace {
@@ -52,17 +53,11 @@ bool ArrowShows(const CursorImage& arrow, const std::wstring& path) {
 
 // The arrow's file in the user's cursor scheme, when the arrow shows it now.
 std::wstring SchemeArrowShown() {
-  wchar_t value[MAX_PATH] = L"";
-  DWORD size = sizeof(value);
-  if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Cursors", L"Arrow",
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
-                     &size) != ERROR_SUCCESS) {
-    return {};
-  }
-  wchar_t path[MAX_PATH] = L"";
-  const DWORD length = ::ExpandEnvironmentStringsW(value, path, MAX_PATH);
+  const std::optional<std::wstring> value =
+      ReadRegistryText(HKEY_CURRENT_USER, L"Control Panel\\Cursors", L"Arrow");
   // An empty value is the system's own arrow, which no file holds.
-  if (length <= 1 || length > MAX_PATH) return {};
+  if (!value || value->empty()) return {};
+  const std::wstring path = ExpandEnvironment(*value);
   const std::optional<CursorImage> arrow = ReadCursorImage(calls.loadCursor(nullptr, IDC_ARROW));
   return arrow && ArrowShows(*arrow, path) ? path : std::wstring();
 }
