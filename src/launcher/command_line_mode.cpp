@@ -126,6 +126,25 @@ void PinStartedWindow(HWND window) {
   }
 }
 
+// The program by its full path (CreateProcess searches no folder for it), shown normally.
+bool StartProgram(StartCommand& start, const std::wstring& folder, UniqueHandle& process) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION started{};
+  // A console of its own, as Windows gives a console program that a GUI program starts
+  // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
+  const DWORD flags = IsConsoleProgram(start.application) ? CREATE_NEW_CONSOLE : 0;
+  if (!::CreateProcessW(start.application.c_str(), start.commandLine.data(), nullptr, nullptr,
+                        FALSE, flags, nullptr, folder.c_str(), &startup, &started)) {
+    return false;
+  }
+  process.reset(started.hProcess);
+  const UniqueHandle thread(started.hThread);
+  return true;
+}
+
 LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSession& session) {
   if (item.find(L' ') != std::wstring::npos) item = EnsureQuoted(item);
 
@@ -141,21 +160,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
   ULONGLONG startTick = ::GetTickCount64();
   UniqueHandle process;
   if (start->shellClass.empty()) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    // A console of its own, as Windows gives a console program that a GUI program starts
-    // anyway; under Wine it would share the windowless console that Kavolt got from cmd.
-    const DWORD flags = IsConsoleProgram(start->application) ? CREATE_NEW_CONSOLE : 0;
-    // The program by its full path: CreateProcess searches no folder for it.
-    if (!::CreateProcessW(start->application.c_str(), start->commandLine.data(), nullptr,
-                          nullptr, FALSE, flags, nullptr, appDir.c_str(), &startup, &started)) {
-      return {};
-    }
-    process.reset(started.hProcess);
-    const UniqueHandle thread(started.hThread);
+    if (!StartProgram(*start, appDir, process)) return {};
   } else {
     if (!OpenWithShell(start->shellClass, start->shellVerb, start->document, appDir, process)) {
       return {};
@@ -164,12 +169,10 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
     if (!process) startTick = ::GetTickCount64();
   }
 
-  const DWORD processId = process ? ::GetProcessId(process.get()) : 0;
-  HWND window = WaitUntilRunning({process.get(), processId, startTick, &existedBefore},
-                                 session.presses);
+  HWND window = WaitUntilRunning({process.get(), startTick, &existedBefore}, session.presses);
   if (window == nullptr) return {};
   ::SetForegroundWindow(window);
-  return {processId, window};
+  return {window};
 }
 
 std::wstring CurrentFolder() {

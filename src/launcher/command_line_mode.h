@@ -13,8 +13,7 @@
 namespace kavolt {
 
 struct LaunchResult {
-  DWORD processId = 0;     // 0 also when the shell started nothing Kavolt can name
-  HWND window = nullptr;   // the window to pin; nullptr: the item failed
+  HWND window = nullptr;  // the window to pin; nullptr: the item failed
 };
 
 // What every item of one run shares.

@@ -31,23 +31,21 @@ struct TopWindow {
   DWORD processId;
 };
 
-std::vector<TopWindow> ListTopLevelWindows() {
-  std::vector<TopWindow> windows;
-  ::EnumWindows(
-      [](HWND window, LPARAM state) -> BOOL {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(window, &processId);
-        reinterpret_cast<std::vector<TopWindow>*>(state)->push_back({window, processId});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
-
 DWORD ProcessOf(HWND window) {
   DWORD processId = 0;
   ::GetWindowThreadProcessId(window, &processId);
   return processId;
+}
+
+std::vector<TopWindow> ListTopLevelWindows() {
+  std::vector<TopWindow> windows;
+  ::EnumWindows(
+      [](HWND window, LPARAM state) -> BOOL {
+        reinterpret_cast<std::vector<TopWindow>*>(state)->push_back({window, ProcessOf(window)});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
 }
 
 // The process's window that its user sees: an unowned one first; else a titled, owned
@@ -83,9 +81,9 @@ class ProcessFamily {
  public:
   // Without a started process (the shell started nothing it can name) there is no
   // family: only a hand-over can follow.
-  ProcessFamily(HANDLE started, DWORD startedId)
+  explicit ProcessFamily(HANDLE started)
       : started_(started),
-        startedId_(startedId),
+        startedId_(started != nullptr ? ::GetProcessId(started) : 0),
         startedCreatedAt_(CreationTime(started).value_or(0)),
         startedEnded_(started == nullptr) {}
 
@@ -134,6 +132,7 @@ class ProcessFamily {
                              [](const Descendant& d) { return d.known.createdAt; });
   }
 
+  DWORD StartedId() const { return startedId_; }
   bool StartedEnded() const { return startedEnded_; }
   bool Contains(DWORD processId) const {
     if (started_ != nullptr && processId == startedId_) return true;
@@ -200,7 +199,7 @@ WindowSet TopLevelWindows() {
 
 HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
   const WindowSet& existedBefore = *item.existedBefore;
-  ProcessFamily family(item.process, item.processId);
+  ProcessFamily family(item.process);
   WindowSet looked;  // new windows of other processes, once each
   std::optional<milliseconds> startedEndedAt;
   for (;;) {
@@ -223,12 +222,12 @@ HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
     // Ready for input or not: a launcher that waits for its child never is. A console
     // program's wait fails at once.
     if (!family.StartedEnded() && ::WaitForInputIdle(item.process, 0) == WAIT_FAILED) {
-      const LaunchVerdict console = LookAtConsole(item.processId, existedBefore, window);
+      const LaunchVerdict console = LookAtConsole(family.StartedId(), existedBefore, window);
       if (console == LaunchVerdict::kPin) return window;
       if (console == LaunchVerdict::kGiveUp) return nullptr;
       window = nullptr;
     } else if (item.process != nullptr &&
-               (window = ShownWindowOf(windows, item.processId)) != nullptr) {
+               (window = ShownWindowOf(windows, family.StartedId())) != nullptr) {
       facts.candidate = Candidate::kStarted;
     }
     if (window == nullptr && (window = family.DescendantWindow(windows)) != nullptr) {

@@ -17,8 +17,7 @@ WindowSet TopLevelWindows();
 
 struct StartedItem {
   // Open until the wait ends, so that no other process can take the process's id.
-  HANDLE process = nullptr;
-  DWORD processId = 0;
+  HANDLE process = nullptr;  // nullptr: the shell started nothing Kavolt can name
   ULONGLONG startTick = 0;  // GetTickCount64 just before the start
   const WindowSet* existedBefore = nullptr;
 };
