@@ -4,7 +4,6 @@
 // code here: the launcher asks the system and hands the answers to these rules.
 #pragma once
 
-#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -84,20 +83,5 @@ using CreationTimeOf = std::function<std::optional<std::uint64_t>(std::uint32_t 
 std::vector<KnownProcess> NewDescendants(std::span<const KnownProcess> family,
                                          std::span<const ListedProcess> listed,
                                          const CreationTimeOf& creationTimeOf);
-
-// Counts the person's presses of keys and buttons: moves, releases and the repeats of a
-// key held down do not count. The keys already down when the item started (the Enter
-// that started Kavolt) repeat without counting too.
-class PressCounter {
- public:
-  void Start(const std::bitset<256>& keysDown);
-  void Key(std::uint8_t virtualKey, bool down);
-  void ButtonDown() { pressed_ = true; }
-  bool Pressed() const { return pressed_; }
-
- private:
-  std::bitset<256> down_;
-  bool pressed_ = false;
-};
 
 }  // namespace kavolt

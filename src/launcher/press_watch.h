@@ -1,12 +1,12 @@
-// The person's presses of keys and mouse buttons anywhere on the desktop, read from raw
-// input while command-line mode runs: a window that comes up after one may be the
-// person's doing, not the started program's.
+// The person's presses of keys and mouse buttons anywhere on the desktop while
+// command-line mode runs: a window that comes up after one may be the person's doing,
+// not the started program's.
 #pragma once
 
 #include <windows.h>
 
-#include "launcher/launch_rules.h"
 #include "toolkit/handle.h"
+#include "toolkit/raw_presses.h"
 
 namespace kavolt {
 
@@ -21,15 +21,11 @@ class PressWatch {
   // Handles Kavolt's pending messages, counting the presses among them.
   void DispatchPending();
 
-  // Also true when raw input could not be registered: then no press can be ruled out.
-  bool Pressed() const { return !registered_ || counter_.Pressed(); }
+  bool Pressed() const { return presses_.Pressed(); }
 
  private:
-  void Count(const MSG& message);
-
   UniqueWindow sink_;
-  bool registered_ = false;
-  PressCounter counter_;
+  RawPresses presses_;
 };
 
 }  // namespace kavolt

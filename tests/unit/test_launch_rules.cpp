@@ -3,6 +3,7 @@
 #include <map>
 
 #include "launcher/launch_rules.h"
+#include "toolkit/press_counter.h"
 
 namespace kavolt {
 namespace {
