@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "forms/message_pump.h"
 #include "launcher/associations.h"
 #include "launcher/command_rules.h"
 #include "launcher/console_window.h"
@@ -17,9 +16,6 @@
 
 namespace kavolt {
 namespace {
-
-// How long a window whose pin did not take is given before the one more try.
-constexpr DWORD kSettleMs = 500;
 
 std::wstring LowerCase(std::wstring text) {
   if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -95,16 +91,6 @@ std::optional<StartCommand> CommandFor(const std::wstring& path, std::wstring& d
   return StartCommand{std::move(file), std::move(commandLine)};
 }
 
-// Handles Kavolt's own messages for a while, asleep in between.
-void DispatchFor(DWORD milliseconds) {
-  const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-  for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
-    DispatchPendingMessages();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now),
-                                QS_ALLINPUT);
-  }
-}
-
 // A hidden topmost window of Kavolt's own while it lives. Wine moves a window's owned
 // pop-ups (a tooltip) to the front of the topmost band before the window and then puts
 // the window after them, where it counts as topmost only if a topmost window follows;
@@ -114,16 +100,12 @@ UniqueWindow BandMarker() {
                                         0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
 }
 
-// Only the window the item started, never whatever else has the foreground. A hung
-// program would block SetZOrder, and Kavolt with its instance mutex, for ever. A pin
-// that did not take is tried once more after the window has settled, then left.
-void PinStartedWindow(HWND window) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    if (attempt > 0) DispatchFor(kSettleMs);
-    if (!WindowResponds(window, kResponseTimeoutMs)) return;
-    const UniqueWindow marker = BandMarker();
-    if (SetZOrder(window, HWND_TOPMOST) && IsTopmost(window)) return;
-  }
+// Only the window the item started, never whatever else has the foreground; read back,
+// since SetWindowPos can succeed and leave a window where it was.
+bool PinStartedWindow(HWND window) {
+  ::SetForegroundWindow(window);
+  const UniqueWindow marker = BandMarker();
+  return SetZOrder(window, HWND_TOPMOST) && IsTopmost(window);
 }
 
 // The program by its full path (CreateProcess searches no folder for it), shown normally.
@@ -157,6 +139,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
   ::SetCurrentDirectoryW(appDir.c_str());
   session.presses.StartItem();
   const WindowSet existedBefore = TopLevelWindows();
+  HWND foregroundAtStart = ::GetForegroundWindow();
   ULONGLONG startTick = ::GetTickCount64();
   UniqueHandle process;
   if (start->shellClass.empty()) {
@@ -169,10 +152,8 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
     if (!process) startTick = ::GetTickCount64();
   }
 
-  HWND window = WaitUntilRunning({process.get(), startTick, &existedBefore}, session.presses);
-  if (window == nullptr) return {};
-  ::SetForegroundWindow(window);
-  return {window};
+  return {WaitUntilRunning({process.get(), startTick, &existedBefore, foregroundAtStart},
+                           session.presses, PinStartedWindow)};
 }
 
 std::wstring CurrentFolder() {
@@ -198,8 +179,7 @@ void RunCommandLineMode(std::wstring_view argumentText) {
   LaunchSession session{CurrentFolder(), {}};
   for (std::wstring item : SplitCommandLine(argumentText)) {
     std::wstring documentArgument;
-    const LaunchResult launched = LaunchItem(item, documentArgument, session);
-    if (launched.window != nullptr) PinStartedWindow(launched.window);
+    LaunchItem(item, documentArgument, session);
   }
   EndProgram();
 }

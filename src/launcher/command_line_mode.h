@@ -13,7 +13,7 @@
 namespace kavolt {
 
 struct LaunchResult {
-  HWND window = nullptr;  // the window to pin; nullptr: the item failed
+  HWND window = nullptr;  // the window pinned; nullptr: none was
 };
 
 // What every item of one run shares.
@@ -24,9 +24,9 @@ struct LaunchSession {
   PressWatch presses;
 };
 
-// Starts one item. The item may come back trimmed and quoted; the document argument
-// holds the document's path when a registered program was used. Never throws: any
-// failure yields a result without a window.
+// Starts one item and pins its window. The item may come back trimmed and quoted; the
+// document argument holds the document's path when a registered program was used.
+// Never throws: any failure yields a result without a window.
 LaunchResult LaunchItem(std::wstring& item, std::wstring& documentArgument,
                         LaunchSession& session);
 

@@ -6,25 +6,40 @@
 namespace kavolt {
 namespace {
 
-// A window that comes to the foreground now may still be one the started program handed
-// over to.
+// After the started process's end, a window that comes to the foreground now may still
+// be one that it handed over to.
 bool HandOverOpen(const WaitFacts& facts) {
-  return !facts.pressed &&
-         (!facts.startedEndedAt || facts.now <= *facts.startedEndedAt + kHandOverGrace);
+  return facts.startedEndedAt && !facts.pressed &&
+         facts.now <= *facts.startedEndedAt + kHandOverGrace;
+}
+
+// Came to the foreground since the start, as a window of its own: the desktop shows
+// when nothing is active, and a window that was there may have been raised by anyone.
+bool IsNewForeground(const ForegroundFacts& foreground) {
+  return foreground.listed && !foreground.desktopOrShell && !foreground.atStart &&
+         !foreground.existedBefore;
+}
+
+bool Qualifies(const WaitFacts& facts) {
+  switch (facts.candidate) {
+    case Candidate::kStarted:
+    case Candidate::kDescendant:
+      return true;
+    case Candidate::kForeground:
+      return HandOverOpen(facts) && IsNewForeground(facts.foreground);
+    case Candidate::kNone:
+      break;
+  }
+  return false;
 }
 
 }  // namespace
 
 LaunchVerdict DecideWait(const WaitFacts& facts) {
-  switch (facts.candidate) {
-    case Candidate::kStarted:
-    case Candidate::kDescendant:
-      return LaunchVerdict::kPin;
-    case Candidate::kForeground:
-      if (!facts.existedBefore && HandOverOpen(facts)) return LaunchVerdict::kPin;
-      break;
-    case Candidate::kNone:
-      break;
+  if (Qualifies(facts)) {
+    // Pinning it would freeze Kavolt until its program recovers, if ever.
+    if (facts.response == Response::kHung) return LaunchVerdict::kGiveUp;
+    if (facts.response == Response::kAnswers && !facts.pinRefused) return LaunchVerdict::kPin;
   }
   if (facts.now >= kLaunchTimeout) return LaunchVerdict::kGiveUp;
   // The started process or a descendant may still show a window of its own.

@@ -31,21 +31,42 @@ enum class Candidate {
   kForeground,  // another program's window that has come to the foreground
 };
 
+// How the best window of one look answers a message: the calls that pin it wait for
+// its program to handle them.
+enum class Response {
+  kAnswers,
+  kBusy,  // no answer within a short probe: a program loading its document, say
+  kHung,  // the system reports it hung (IsHungAppWindow)
+};
+
+// Another program's window in the foreground, as the system reports it.
+struct ForegroundFacts {
+  bool listed = true;           // among the top-level windows that the system lists
+  bool desktopOrShell = false;  // the desktop's own window, or the shell's
+  bool atStart = false;         // the foreground window when the item started
+  bool existedBefore = false;   // there before the start
+};
+
 // What one look of the wait found; every time is counted from the item's start.
 struct WaitFacts {
   milliseconds now{};
   Candidate candidate = Candidate::kNone;
-  bool existedBefore = false;  // the foreground window was there before the start
+  ForegroundFacts foreground;  // kForeground only
+  Response response = Response::kAnswers;
+  bool pinRefused = false;  // the pin of this window was just tried and did not take
   std::optional<milliseconds> startedEndedAt;
   bool descendantAlive = false;
   bool pressed = false;  // a key or button was pressed since the item's start
 };
 
-// A window of the started process or of a descendant is pinned until the time-out,
-// whatever the person does meanwhile. Any other window only when it is new, came to
-// the foreground while the started process ran or within kHandOverGrace after, and
-// no key or button was pressed before: then nothing but the hand-over can have
-// brought it there. Once nothing can qualify any more, the wait gives up at once.
+// The started process's own window, or a descendant's, is pinned until the time-out,
+// whatever the person does meanwhile. Another program's window only once the started
+// process has ended (while it runs, another program's window is that program's doing):
+// the foreground window then or within kHandOverGrace after, when it came to the
+// foreground after the start, is neither the desktop nor the shell, and no key or button
+// was pressed before. A busy window, or one whose pin did not take, is tried again at
+// the next look; a hung one is left as it is. Once nothing can qualify any more, the
+// wait gives up at once.
 LaunchVerdict DecideWait(const WaitFacts& facts);
 
 // A console program's window, as the system reports it: its console's window, and that

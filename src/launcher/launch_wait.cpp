@@ -18,6 +18,9 @@ namespace kavolt {
 namespace {
 
 constexpr DWORD kPollMs = 50;
+// Long enough for a program that handles its messages, short enough that a busy one
+// does not hold up the look.
+constexpr UINT kProbeMs = 50;
 
 // The input method's own windows: hidden on Windows, but Wine shows its "Default IME"
 // window, and it can appear before the program's window does.
@@ -189,6 +192,20 @@ HWND ForegroundCandidate(const ProcessFamily& family) {
   return processId == ::GetCurrentProcessId() || family.Contains(processId) ? nullptr : window;
 }
 
+ForegroundFacts ForegroundFactsOf(HWND window, std::span<const TopWindow> windows,
+                                  const StartedItem& item) {
+  return {.listed = std::ranges::any_of(windows,
+                                        [&](const TopWindow& top) { return top.window == window; }),
+          .desktopOrShell = window == ::GetDesktopWindow() || window == ::GetShellWindow(),
+          .atStart = window == item.foregroundAtStart,
+          .existedBefore = item.existedBefore->contains(window)};
+}
+
+Response ResponseOf(HWND window) {
+  if (::IsHungAppWindow(window)) return Response::kHung;
+  return WindowResponds(window, kProbeMs) ? Response::kAnswers : Response::kBusy;
+}
+
 }  // namespace
 
 WindowSet TopLevelWindows() {
@@ -197,7 +214,7 @@ WindowSet TopLevelWindows() {
   return windows;
 }
 
-HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
+HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses, const PinWindow& pin) {
   const WindowSet& existedBefore = *item.existedBefore;
   ProcessFamily family(item.process);
   WindowSet looked;  // new windows of other processes, once each
@@ -222,10 +239,13 @@ HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
     // Ready for input or not: a launcher that waits for its child never is. A console
     // program's wait fails at once.
     if (!family.StartedEnded() && ::WaitForInputIdle(item.process, 0) == WAIT_FAILED) {
-      const LaunchVerdict console = LookAtConsole(family.StartedId(), existedBefore, window);
-      if (console == LaunchVerdict::kPin) return window;
-      if (console == LaunchVerdict::kGiveUp) return nullptr;
-      window = nullptr;
+      HWND console = nullptr;
+      const LaunchVerdict verdict = LookAtConsole(family.StartedId(), existedBefore, console);
+      if (verdict == LaunchVerdict::kGiveUp) return nullptr;
+      if (verdict == LaunchVerdict::kPin) {
+        window = console;
+        facts.candidate = Candidate::kStarted;
+      }
     } else if (item.process != nullptr &&
                (window = ShownWindowOf(windows, family.StartedId())) != nullptr) {
       facts.candidate = Candidate::kStarted;
@@ -235,19 +255,19 @@ HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses) {
     }
     if (window == nullptr && (window = ForegroundCandidate(family)) != nullptr) {
       facts.candidate = Candidate::kForeground;
-      facts.existedBefore = existedBefore.contains(window);
+      facts.foreground = ForegroundFactsOf(window, windows, item);
     }
+    if (window != nullptr) facts.response = ResponseOf(window);
     facts.startedEndedAt = startedEndedAt;
     facts.descendantAlive = family.DescendantAlive();
     facts.pressed = presses.Pressed();
-    switch (DecideWait(facts)) {
-      case LaunchVerdict::kPin:
-        return window;
-      case LaunchVerdict::kGiveUp:
-        return nullptr;
-      case LaunchVerdict::kKeepWaiting:
-        break;
+    LaunchVerdict verdict = DecideWait(facts);
+    if (verdict == LaunchVerdict::kPin) {
+      if (pin(window)) return window;
+      facts.pinRefused = true;
+      verdict = DecideWait(facts);
     }
+    if (verdict == LaunchVerdict::kGiveUp) return nullptr;
     // Wakes early when the started process ends, so that a hand-over is looked for at once.
     if (family.StartedEnded()) {
       ::Sleep(kPollMs);

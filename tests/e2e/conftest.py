@@ -8,8 +8,6 @@ import pytest
 
 import harness as h
 
-PARKED_POINTER = (1016, 760)  # away from every window: no hover, no tooltip
-
 
 @pytest.fixture(scope="session")
 def rig_env() -> dict:
@@ -24,7 +22,7 @@ def rig_env() -> dict:
 def clean_desktop(rig_env):
     h.kill_all()
     h.sweep_desktop()
-    h.move(*PARKED_POINTER)
+    h.move(*h.PARKED_POINTER)
     yield
     h.kill_all()
     h.sweep_desktop()

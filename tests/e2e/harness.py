@@ -19,6 +19,7 @@ from rig import (REPO, E2EError, Gone, WineProcess, build_dir, kavolt_path, kill
                  rig_dir, rig_env, run_wine, scratch, tool_path, wine_env, winpath)
 
 SCREEN = (1024, 768)
+PARKED_POINTER = (1016, 760)  # on the desktop, away from every window: no hover, no tooltip
 KAVOLT_CLASSES = ("KavoltMainWindow", "KavoltQuestionWindow", "KavoltGuideWindow")
 FIXTURE_CLASSES = {"KavoltTestTarget", "KavoltTestPopup"}  # grows with --class
 _watches = itertools.count(1)

@@ -359,39 +359,56 @@ def test_system_programs_window_is_pinned(app, kavolt, program, window_class):
 
 
 # The started fixture's options; a program already running (its options), in the
-# foreground; what happens once the fixture has started; the title of the window that
-# then comes up, and whether Kavolt pins it.
-HAND_OVERS = {
+# foreground, or none: then nothing is active, as after logon; what happens once the
+# fixture has started; the windows that then come up, by title: whether Kavolt pins each.
+LAUNCHES = {
+    # The first launch after the desktop starts: the desktop's own window is the foreground.
+    "from an empty desktop": ("", None, None, {"Kavolt test target": True}),
+    # Shows its window, then loads its document without handling messages for a while.
+    "busy after it shows": ("--busy-after-show 1500", None, None, {"Kavolt test target": True}),
     # The person types in a program that was running, and it opens a window.
     "a key in a running editor": ("--exit-at-once", ["--title", "Editor", "--key-opens-window"],
-                                  lambda: h.key("a"), "Editor opened", False),
+                                  lambda: h.key("a"), {"Editor opened": False}),
     # Another program opens a window after the started one has long ended.
     "another program, later": ("--exit-at-once", None,
                                lambda: h.Fixture("--title", "Late", "--show-after", "6000"),
-                               "Late", False),
+                               {"Late": False}),
+    # While a slow program starts, a program that was running brings up a window of its own.
+    "a slow program, another's window meanwhile": (
+        "--show-after 3000", ["--relay", "--title", "Running"], lambda: h.Fixture("--relay"),
+        {"Relayed": False, "Kavolt test target": True}),
     # A second copy asks the running instance for a window, and ends.
     "a relay to the running instance": ("--relay", ["--relay", "--title", "Running"], None,
-                                        "Relayed", True),
+                                        {"Relayed": True}),
 }
 
 
-@pytest.mark.parametrize("options, running, meanwhile, title, pinned", HAND_OVERS.values(),
-                         ids=HAND_OVERS)
-def test_only_a_window_that_the_started_program_handed_over_is_pinned(
-        app, kavolt, options, running, meanwhile, title, pinned):
+def desktop_in_front() -> bool:
+    """Nothing is active: the foreground is no window that the system lists."""
+    front = json.loads(h.inspector("foreground"))["hwnd"]
+    return all(w["hwnd"] != front for w in h.windows(all=True))
+
+
+@pytest.mark.parametrize("options, running, meanwhile, expected", LAUNCHES.values(), ids=LAUNCHES)
+def test_the_started_programs_window_is_pinned_and_no_other(app, kavolt, options, running,
+                                                             meanwhile, expected):
     if running:
         window = h.Fixture(*running).window()
         h.inspector("activate", str(window["hwnd"]), check=False)
         h.wait_until(lambda: h.find_window(title=window["title"])["foreground"], 15,
                      "the running program in the foreground")
+    else:
+        h.click(*h.PARKED_POINTER)
+        h.wait_until(desktop_in_front, 15, "the desktop in the foreground")
     env = app.env | {"KAVOLT_FIXTURE_OPTIONS": options}
     k = kavolt("fixture.exe", exe=app.exe, cwd=app.caller, env=env)
     h.wait_until(app.launches, 30, "the fixture's start")
     if meanwhile:
         meanwhile()
-    h.wait_for_window(title=title, timeout=30)
+    for title in expected:
+        h.wait_for_window(title=title, timeout=30)
     assert k.exit_code(RUN_TIMEOUT) == 0
-    assert h.find_window(title=title)["topmost"] == pinned
+    assert {title: h.find_window(title=title)["topmost"] for title in expected} == expected
 
 
 def test_a_second_start_launches_nothing(app, kavolt):

@@ -37,6 +37,9 @@
 //                          KAVOLT_FIXTURE_LOG, or no log
 //   --show-after MS        the windows stay hidden, with messages handled, for MS
 //                          milliseconds: ready for input long before anything shows
+//   --busy-after-show MS   once the windows show, handle no message for MS milliseconds,
+//                          as a program loading its document does (not long enough to
+//                          count as hung)
 //   --exit-at-once         log the start, then end without a window
 //   --hand-over            start this program with the other options (the environment's
 //                          too), then end without a window, as a launcher stub does
@@ -99,6 +102,7 @@ struct Options {
   DWORD hangSeconds = 120;
   std::wstring logPath;
   UINT showAfterMs = 0;
+  DWORD busyAfterShowMs = 0;
   bool exitAtOnce = false;
   bool handOver = false;
   bool relay = false;
@@ -107,6 +111,7 @@ struct Options {
 int g_openWindows = 0;
 bool g_keyOpensWindow = false;
 DWORD g_hangSeconds = 120;
+DWORD g_busyAfterShowMs = 0;
 std::wstring g_logPath;
 constexpr UINT_PTR kRedrawTimer = 1;
 constexpr UINT_PTR kOpenTimer = 2;
@@ -252,6 +257,9 @@ std::optional<Options> Parse(const std::vector<std::wstring>& args) {
     } else if (arg == L"--show-after" && has(1) && ParseInt(argv[i + 1], 0, 600000, 10, a)) {
       options.showAfterMs = static_cast<UINT>(a);
       ++i;
+    } else if (arg == L"--busy-after-show" && has(1) && ParseInt(argv[i + 1], 0, 60000, 10, a)) {
+      options.busyAfterShowMs = static_cast<DWORD>(a);
+      ++i;
     } else if (arg == L"--exit-at-once") {
       options.exitAtOnce = true;
     } else if (arg == L"--hand-over") {
@@ -376,6 +384,7 @@ void CALLBACK ShowAll(HWND, UINT, UINT_PTR timer, DWORD) {
         return TRUE;
       },
       0);
+  ::Sleep(g_busyAfterShowMs);
 }
 
 bool Open(const WindowSpec& spec, int index, bool show) {
@@ -479,7 +488,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!Open(options->windows[i], static_cast<int>(i), showNow)) return 3;
   }
   if (g_openWindows == 0) return 1;
-  if (!showNow) ::SetTimer(nullptr, 0, options->showAfterMs, ShowAll);
+  g_busyAfterShowMs = options->busyAfterShowMs;
+  if (showNow) {
+    ::Sleep(g_busyAfterShowMs);
+  } else {
+    ::SetTimer(nullptr, 0, options->showAfterMs, ShowAll);
+  }
   if (options->hangOnQuestion) {
     g_hangSeconds = options->hangSeconds;
     ::SetTimer(nullptr, 0, 50, HangWhenAsked);

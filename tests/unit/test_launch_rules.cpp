@@ -12,29 +12,59 @@ using namespace std::chrono_literals;
 using enum LaunchVerdict;
 
 TEST(LaunchRules, WhichWindowIsPinnedAndWhenTheWaitEnds) {
-  const auto at = [](milliseconds now, Candidate candidate, std::optional<milliseconds> ended,
-                     bool pressed = false, bool alive = false, bool existed = false) {
-    return WaitFacts{now, candidate, existed, ended, alive, pressed};
-  };
   using enum Candidate;
+  using enum Response;
+  const ForegroundFacts desktop{.listed = false, .desktopOrShell = true, .atStart = true};
+  const ForegroundFacts shell{.desktopOrShell = true, .existedBefore = true};
+  const ForegroundFacts atStart{.atStart = true, .existedBefore = true};
+  const ForegroundFacts existed{.existedBefore = true};
   const struct {
     const char* what;
     WaitFacts facts;
     LaunchVerdict verdict;
   } cases[] = {
-      {"its own window", at(9s, kStarted, {}, true), kPin},
-      {"a descendant's, after presses", at(9s, kDescendant, 1s, true, true), kPin},
-      {"a relay's window, at once", at(400ms, kForeground, 300ms), kPin},
-      {"a new foreground window while it runs", at(2s, kForeground, {}), kPin},
-      {"the last moment of the grace", at(5300ms, kForeground, 300ms), kPin},
-      {"after the grace", at(5400ms, kForeground, 300ms), kGiveUp},
-      {"after a press", at(1s, kForeground, 300ms, true), kGiveUp},
-      {"a window that was there before", at(1s, kForeground, 300ms, false, false, true),
+      {"its own window", {.now = 9s, .candidate = kStarted, .pressed = true}, kPin},
+      {"a descendant's, after presses",
+       {.now = 9s, .candidate = kDescendant, .startedEndedAt = 1s, .descendantAlive = true,
+        .pressed = true},
+       kPin},
+      {"a relay's window, at its end",
+       {.now = 400ms, .candidate = kForeground, .startedEndedAt = 300ms}, kPin},
+      {"another program's while it runs", {.now = 1500ms, .candidate = kForeground},
        kKeepWaiting},
-      {"nothing yet while it runs", at(9s, kNone, {}, true), kKeepWaiting},
-      {"nothing, ended, in the grace", at(1s, kNone, 300ms), kKeepWaiting},
-      {"a press while a descendant lives", at(9s, kNone, 300ms, true, true), kKeepWaiting},
-      {"the time-out", at(10s, kNone, {}), kGiveUp},
+      {"the last moment of the grace",
+       {.now = 5300ms, .candidate = kForeground, .startedEndedAt = 300ms}, kPin},
+      {"after the grace", {.now = 5400ms, .candidate = kForeground, .startedEndedAt = 300ms},
+       kGiveUp},
+      {"after a press",
+       {.now = 1s, .candidate = kForeground, .startedEndedAt = 300ms, .pressed = true}, kGiveUp},
+      {"a window that was there before",
+       {.now = 1s, .candidate = kForeground, .foreground = existed, .startedEndedAt = 300ms},
+       kKeepWaiting},
+      {"the foreground at the start",
+       {.now = 1s, .candidate = kForeground, .foreground = atStart, .startedEndedAt = 300ms},
+       kKeepWaiting},
+      {"the desktop",
+       {.now = 1s, .candidate = kForeground, .foreground = desktop, .startedEndedAt = 300ms},
+       kKeepWaiting},
+      {"the shell's window",
+       {.now = 1s, .candidate = kForeground, .foreground = shell, .startedEndedAt = 300ms},
+       kKeepWaiting},
+      {"a busy window of its own", {.now = 2s, .candidate = kStarted, .response = kBusy},
+       kKeepWaiting},
+      {"busy at the time-out", {.now = 10s, .candidate = kStarted, .response = kBusy}, kGiveUp},
+      {"a hung window", {.now = 2s, .candidate = kStarted, .response = kHung}, kGiveUp},
+      {"a pin that did not take", {.now = 2s, .candidate = kStarted, .pinRefused = true},
+       kKeepWaiting},
+      {"a hand-over's pin that did not take",
+       {.now = 1s, .candidate = kForeground, .pinRefused = true, .startedEndedAt = 300ms},
+       kKeepWaiting},
+      {"nothing yet while it runs", {.now = 9s, .pressed = true}, kKeepWaiting},
+      {"nothing, ended, in the grace", {.now = 1s, .startedEndedAt = 300ms}, kKeepWaiting},
+      {"a press while a descendant lives",
+       {.now = 9s, .startedEndedAt = 300ms, .descendantAlive = true, .pressed = true},
+       kKeepWaiting},
+      {"the time-out", {.now = 10s}, kGiveUp},
   };
   for (const auto& c : cases) EXPECT_EQ(DecideWait(c.facts), c.verdict) << c.what;
 }
