@@ -139,7 +139,9 @@ Association AssociatedProgram(std::wstring_view extension, std::wstring_view sta
   const std::wstring choices =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" +
       std::wstring(extension) + L"\\";
-  for (const wchar_t* choice : {L"UserChoiceLatest", L"UserChoice"}) {
+  // Windows 11 24H2 and later keep the newer choice one key deeper, and some builds no
+  // longer update UserChoice.
+  for (const wchar_t* choice : {L"UserChoiceLatest\\ProgId", L"UserChoice"}) {
     const std::optional<std::wstring> progId =
         ReadRegistryText(HKEY_CURRENT_USER, choices + choice, L"ProgId");
     // A class uninstalled since, or a program gone from it, is no choice any more.

@@ -28,7 +28,7 @@ struct Association {
 };
 
 // How a document of the type opens: first with the program the person chose for the
-// type (Windows' UserChoiceLatest, then UserChoice), when that class still exists and
+// type (Windows' UserChoiceLatest\ProgId, then UserChoice), when that class still exists and
 // its verb can start something; else with the type's own registration. Never so for
 // programs (.exe, .com, and types whose command is the document itself). The command is
 // the verb's (the default verb, or "open" when the class names none), its environment

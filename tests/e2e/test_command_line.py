@@ -39,7 +39,7 @@ class App:
         # Plan.KVT and plan.kvt are two files: a Unix folder is case-sensitive.
         for name in ("A Doc.kvt", "Other.KVT", "Plan.KVT", "plan.kvt", "notes.kvx",
                      r"日本語/資料.kvt", "p.kvp", "pu.kvq", "u.kvu", "w.kvw", "b.kvb", "z.kvz",
-                     "c.kvc", "d.kvd"):
+                     "c.kvc", "l.kvl", "d.kvd"):
             (self.dir / name).write_text("a document\n", encoding="utf-8")
         # Outside the spaced folder, where only its "&" calls for quotes.
         self.special = root / "docs" / "a&b.kvt"
@@ -114,7 +114,8 @@ def expandable(text: str) -> str:
 @pytest.fixture
 def app(tmp_path) -> Iterator[App]:
     """App with the test types registered, .kvt to the fixture ("fixture" "%1"), and the
-    person's choice of program for .kvc; all of it removed after the test, on failure too."""
+    person's choice of program for .kvc and .kvl; all of it removed after the test, on
+    failure too."""
     folder = App(tmp_path)
     fixture = h.winpath(folder.fixture)
     types = {
@@ -128,6 +129,8 @@ def app(tmp_path) -> Iterator[App]:
         ".kvz": ("Kavolt.E2E.Placeholders", f'{folder.viewer} /a %0 /b "%V" /c %I'),
         # The person chose Kavolt.E2E.Chosen for .kvc.
         ".kvc": ("Kavolt.E2E.Unchosen", f'{folder.viewer} /unchosen "%1"'),
+        # Windows 11 24H2's newer choice, beside the older one it replaced.
+        ".kvl": ("Kavolt.E2E.Unchosen", f'{folder.viewer} /unchosen "%1"'),
         # A verb that a COM object carries out, with a command Kavolt would refuse.
         ".kvd": ("Kavolt.E2E.Delegate", f'{folder.viewer} ""%1""'),
     }
@@ -138,7 +141,8 @@ def app(tmp_path) -> Iterator[App]:
     shutil.copy2(h.tool_path("fixture"), program_files / "fixture.exe")
     decoy = h.rig_dir() / "prefix" / "drive_c" / "Program.exe"
     shutil.copy2(h.tool_path("fixture"), decoy)
-    keys = [rf"{CLASSES_KEY}\{key}" for key in [*types, *classes]] + [rf"{CHOICES_KEY}\.kvc"]
+    keys = [rf"{CLASSES_KEY}\{key}" for key in [*types, *classes]] + [
+        rf"{CHOICES_KEY}\{extension}" for extension in (".kvc", ".kvl")]
     try:
         reg_import(tmp_path, [
             *(f'[{CLASSES_KEY}\\{extension}]\r\n@="{name}"' for extension, (name, _) in types.items()),
@@ -147,6 +151,8 @@ def app(tmp_path) -> Iterator[App]:
             f'[{CLASSES_KEY}\\Kavolt.E2E.Delegate\\shell\\open\\command]\r\n'
             f'"DelegateExecute"="{{2A2A2A2A-0000-4000-8000-2A2A2A2A2A2A}}"',
             f'[{CHOICES_KEY}\\.kvc\\UserChoice]\r\n"ProgId"="Kavolt.E2E.Chosen"',
+            f'[{CHOICES_KEY}\\.kvl\\UserChoice]\r\n"ProgId"="Kavolt.E2E.Unchosen"',
+            f'[{CHOICES_KEY}\\.kvl\\UserChoiceLatest\\ProgId]\r\n"ProgId"="Kavolt.E2E.Chosen"',
         ])
         yield folder
     finally:
@@ -305,6 +311,8 @@ ITEMS = [
     # The person's choice of program, not the type's registration.
     ("the person's choice", ["c.kvc"], lambda a: [(a.document("c.kvc", before=" /chosen"), True)],
      ""),
+    ("the person's choice, 24H2", ["l.kvl"],
+     lambda a: [(a.document("l.kvl", before=" /chosen"), True)], ""),
     # The shell's to start (Wine runs the command, where Windows would call the object).
     ("a verb the shell starts", ["d.kvd"],
      lambda a: [(f'{a.viewer} ""{a.path("d.kvd").strip(chr(34))}""', True)], ""),

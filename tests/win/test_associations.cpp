@@ -238,7 +238,7 @@ TEST_F(Associations, ThePersonsChoiceComesFirstWhenItCanStart) {
   const struct {
     const char* what;
     const wchar_t* extension;
-    const wchar_t* latest;  // UserChoiceLatest's, then UserChoice's ProgId; nullptr: none
+    const wchar_t* latest;  // UserChoiceLatest\ProgId's, then UserChoice's; nullptr: none
     const wchar_t* choice;
     Kind kind;
     std::wstring opened;  // the program, or the class the shell opens it with
@@ -264,8 +264,8 @@ TEST_F(Associations, ThePersonsChoiceComesFirstWhenItCanStart) {
   const std::wstring fileExts = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
   for (const auto& c : cases) {
     RegDeleteTreeW(HKEY_CURRENT_USER, fileExts.c_str());
-    const std::pair<const wchar_t*, const wchar_t*> choices[] = {{L"UserChoiceLatest", c.latest},
-                                                                 {L"UserChoice", c.choice}};
+    const std::pair<const wchar_t*, const wchar_t*> choices[] = {
+        {L"UserChoiceLatest\\ProgId", c.latest}, {L"UserChoice", c.choice}};
     for (const auto& [key, progId] : choices) {
       if (progId == nullptr) continue;
       RegSetKeyValueW(HKEY_CURRENT_USER, (fileExts + L"\\" + c.extension + L"\\" + key).c_str(),
