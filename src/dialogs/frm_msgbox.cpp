@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "dialogs/placement.h"
+#include "dialogs/question_focus.h"
 #include "forms/twips.h"
 #include "texts/texts.h"
 #include "toolkit/window_ops.h"
@@ -57,12 +58,21 @@ std::optional<POINT> FrmMsgBox::PlaceAtCreation(SIZE outer, unsigned dpi) {
 
 void FrmMsgBox::OnLoad() {
   MsgAnswer.reset();
+  loadedAt_ = ::GetTickCount64();
+  presses_.emplace(Handle());
   // Moves it only if the scale of its monitor changed its size after creation.
   const POINT place = ByTheCursor(OuterSize(), Dpi());
   MoveTo(place.x, place.y);
 }
 
-void FrmMsgBox::Timer1Tick() { SetZOrder(Handle(), HWND_TOPMOST); }
+void FrmMsgBox::Timer1Tick() {
+  SetZOrder(Handle(), HWND_TOPMOST);
+  const milliseconds sinceShown(::GetTickCount64() - loadedAt_);
+  const bool pressed = !presses_ || presses_->Pressed();
+  if (RetakeForeground(sinceShown, ::GetForegroundWindow() == Handle(), pressed)) {
+    TakeForeground();
+  }
+}
 
 void FrmMsgBox::CmdCloseClick(int index) {
   MsgAnswer = static_cast<short>(index);
@@ -89,6 +99,12 @@ std::optional<LRESULT> FrmMsgBox::OnMessage(UINT message, WPARAM wParam, LPARAM 
       if (::PtInRect(&label, point)) LblMsgMouseMove(wParam);
       return 0;
     }
+    case WM_INPUT:
+      if (presses_) presses_->Count(lParam);
+      return std::nullopt;  // the system frees the input in DefWindowProc
+    case WM_DESTROY:
+      presses_.reset();
+      return std::nullopt;
     case WM_COMMAND:
       // Esc: closed without an answer.
       if (LOWORD(wParam) == IDCANCEL && lParam == 0) {

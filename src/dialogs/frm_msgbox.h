@@ -3,10 +3,13 @@
 // its text.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "toolkit/raw_presses.h"
 
 namespace kavolt {
 
@@ -34,6 +37,10 @@ class FrmMsgBox : public Form {
   void Timer1Tick();
   void CmdCloseClick(int index);
   void LblMsgMouseMove(WPARAM buttons);
+
+  // When the question was made, just before it shows, and the person's presses since.
+  ULONGLONG loadedAt_ = 0;
+  std::optional<RawPresses> presses_;
 };
 
 }  // namespace kavolt

@@ -221,7 +221,7 @@ bool Form::ShowModal() {
   for (HWND window : disabled) ::EnableWindow(window, FALSE);
 
   Show();
-  ::SetForegroundWindow(self);
+  TakeForeground();
   MSG message;
   while (window_ == self) {
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
@@ -242,6 +242,15 @@ bool Form::ShowModal() {
     if (::IsWindow(window)) ::EnableWindow(window, TRUE);
   }
   return true;
+}
+
+bool Form::TakeForeground() {
+  HWND self = Handle();
+  INPUT nothing{};
+  nothing.type = INPUT_MOUSE;
+  ::SendInput(1, &nothing, sizeof(nothing));
+  ::SetForegroundWindow(self);
+  return ::GetForegroundWindow() == self;
 }
 
 void Form::SetCaption(std::wstring_view caption) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/question_focus.h"
+
 namespace kavolt {
 namespace {
 
@@ -84,6 +86,26 @@ TEST(ToPixelsNearest, RoundsHalfToEven) {
   EXPECT_EQ(ToPixelsNearest(172.5, 15), 12);   // 11.5 -> 12
   EXPECT_EQ(ToPixelsNearest(-157.5, 15), -10);
   EXPECT_EQ(ToPixelsNearest(7.4 * 15, 15), 7);
+}
+
+TEST(QuestionFocus, TriesAgainOnlyEarlyAndBeforeAnyPress) {
+  using namespace std::chrono_literals;
+  const struct {
+    const char* what;
+    milliseconds sinceShown;
+    bool inForeground;
+    bool pressed;
+    bool retakes;
+  } cases[] = {
+      {"refused at first", 100ms, false, false, true},
+      {"the last try", 500ms, false, false, true},
+      {"too late", 600ms, false, false, false},
+      {"after the person's press", 200ms, false, true, false},
+      {"in the foreground", 200ms, true, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RetakeForeground(c.sinceShown, c.inForeground, c.pressed), c.retakes) << c.what;
+  }
 }
 
 }  // namespace
