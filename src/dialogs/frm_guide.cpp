@@ -1,5 +1,7 @@
 #include "dialogs/frm_guide.h"
 
+#include "dialogs/placement.h"
+#include "forms/twips.h"
 #include "texts/texts.h"
 
 namespace kavolt {
@@ -25,5 +27,27 @@ FrmGuide::FrmGuide()
     : Form(GuideSpec()),
       lblMsg(*this, nullptr, {0, 0, 1635, 435}, Label::Align::kCenter,
              FontSpec{text::kFontPGothic, 975, SHIFTJIS_CHARSET}, {.text = RGB(0, 0, 255)}) {}
+
+POINT FrmGuide::BelowCursor(POINT cursor, SIZE outer, unsigned dpi) {
+  const double twipsPerPixel = TwipsPerPixel(dpi);
+  const PointTwips position =
+      GuidePosition(cursor.x, cursor.y, twipsPerPixel, twipsPerPixel, outer.cx * twipsPerPixel,
+                    outer.cy * twipsPerPixel);
+  return POINT{ToPixelsNearest(position.x, twipsPerPixel),
+               ToPixelsNearest(position.y, twipsPerPixel)};
+}
+
+std::optional<POINT> FrmGuide::PlaceAtCreation(SIZE outer, unsigned dpi) {
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  return BelowCursor(cursor, outer, dpi);
+}
+
+bool FrmGuide::FollowCursor(POINT cursor) {
+  if (!Exists()) return false;
+  const POINT place = BelowCursor(cursor, OuterSize(), Dpi());
+  MoveTo(place.x, place.y);
+  return true;
+}
 
 }  // namespace kavolt

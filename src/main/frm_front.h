@@ -56,7 +56,6 @@ class FrmFront : public Form {
 
   // The watch loop and its pick.
   void WatchLoop();
-  void PlaceGuide(POINT cursor);
   bool PinnedWindowExists() const;
   NeverPicked NeverPickedWindows();
   void HandlePick(HWND target, const std::wstring& title, const std::wstring& className);

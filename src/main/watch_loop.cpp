@@ -1,8 +1,8 @@
 // The watch loop: polls the mouse, keeps the guide under the cursor, and turns a
 // press of the primary button on another program's window into a pick.
-#include "dialogs/placement.h"
+#include <utility>
+
 #include "forms/message_pump.h"
-#include "forms/twips.h"
 #include "main/frm_front.h"
 #include "texts/texts.h"
 #include "toolkit/cursor_swap.h"
@@ -32,11 +32,13 @@ bool PrimaryButtonDown() {
 void FrmFront::WatchLoop() {
   POINT cursor{};
   POINT guideAt{0, 0};
+  bool idlePressSeen = false;  // the press under way was looked at in idle mode
   do {
     KAVOLT_STAMP(kPassStart);
     ::GetCursorPos(&cursor);
-    if (cursor.x != guideAt.x || cursor.y != guideAt.y) {
-      PlaceGuide(cursor);
+    // Only an armed mode's guide exists, created under the cursor: in idle mode it would
+    // be made only to be moved, and closed again by the pick.
+    if ((cursor.x != guideAt.x || cursor.y != guideAt.y) && frmGuide.FollowCursor(cursor)) {
       guideAt = cursor;
     }
 
@@ -44,12 +46,17 @@ void FrmFront::WatchLoop() {
 
     if (PrimaryButtonDown()) {
       KAVOLT_STAMP(kButtonDown);
-      HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
-      const std::wstring title = WindowTitle(target);
-      if (IsPick(Id(target), title, NeverPickedWindows())) {
-        HandlePick(target, title, WindowClassName(target));
+      // In idle mode a pick only clears the status: once per press is enough, not once
+      // per pass of a drag.
+      if (SelectedMode() != PickMode::kIdle || !std::exchange(idlePressSeen, true)) {
+        HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
+        const std::wstring title = WindowTitle(target);
+        if (IsPick(Id(target), title, NeverPickedWindows())) {
+          HandlePick(target, title, WindowClassName(target));
+        }
       }
     } else {
+      idlePressSeen = false;
       KAVOLT_STAMP(kButtonUp);
     }
 
@@ -60,16 +67,6 @@ void FrmFront::WatchLoop() {
     // then delays the pick by a pass or two. A message waits one pass at most.
     ::Sleep(kPausePerPassMs);
   } while (!RunFlag.empty());
-}
-
-void FrmFront::PlaceGuide(POINT cursor) {
-  const double twipsPerPixel = TwipsPerPixel(frmGuide.Dpi());
-  const SIZE outer = frmGuide.OuterSize();
-  const PointTwips position =
-      GuidePosition(cursor.x, cursor.y, twipsPerPixel, twipsPerPixel, outer.cx * twipsPerPixel,
-                    outer.cy * twipsPerPixel);
-  frmGuide.MoveTo(ToPixelsNearest(position.x, twipsPerPixel),
-                  ToPixelsNearest(position.y, twipsPerPixel));
 }
 
 bool FrmFront::PinnedWindowExists() const {

@@ -8,7 +8,8 @@
 //                            topmost, polling the same way and reading the primary button
 //                            on every pass; with --cursor also the cursor, as a watch loop
 //                            must, with a small topmost popup (class KavoltReferenceGuide)
-//                            following it as Kavolt's guide does; with --watch it looks the
+//                            following it while armed, as Kavolt's guide does; with --watch
+//                            it looks the
 //                            window of that title up, as Kavolt checks that its pinned window
 //                            is still there.
 //
@@ -150,7 +151,6 @@ HWND CreatePopup(const wchar_t* windowClass, SIZE client, DWORD style, DWORD exS
                            nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
-// Created hidden when the cursor moves and there is none, as Kavolt's guide is.
 void CreateGuide() {
   CreatePopupResources(hint, kLightYellow);
   guide = CreatePopup(kGuideClass, kGuideClient, kGuideStyle, kGuideExStyle, CW_USEDEFAULT, 0);
@@ -203,7 +203,9 @@ void Arm() {
   // The copy that goes back, then a cursor of its own as the arrow.
   savedArrow = ::CopyIcon(::LoadCursorW(nullptr, IDC_ARROW));
   ::SetSystemCursor(::CopyIcon(::LoadCursorW(nullptr, IDC_CROSS)), OCR_NORMAL);
-  if (guide == nullptr) CreateGuide();
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  PlaceGuide(cursor);  // made under the cursor, as Kavolt's guide is when a mode is armed
   ::ShowWindow(guide, SW_SHOWNOACTIVATE);
   ::SetWindowTextW(guideLabel, kavolt::text::kGuideSet);
   ::SetWindowTextW(reference::Option(2), kavolt::text::kOptCancel);
@@ -284,7 +286,7 @@ int WatchLoop(bool cursor, const std::wstring& watched) {
     if (cursor) {
       POINT position{};
       ::GetCursorPos(&position);
-      if (position.x != guideAt.x || position.y != guideAt.y) {
+      if (guide != nullptr && (position.x != guideAt.x || position.y != guideAt.y)) {
         PlaceGuide(position);
         guideAt = position;
       }
