@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "dialogs/frm_guide.h"
@@ -57,6 +59,10 @@ class FrmFront : public Form {
   // The watch loop and its pick.
   void WatchLoop();
   bool PinnedWindowExists() const;
+  // While a mode is armed: the window under the cursor that came to the foreground runs
+  // where Kavolt cannot reach it, and the press that activated it was hidden from Kavolt.
+  void NoticePickOutOfReach(POINT cursor, std::optional<std::uint32_t> ownLevel,
+                            HWND& foregroundSeen);
   NeverPicked NeverPickedWindows();
   void HandlePick(HWND target, const std::wstring& title, const std::wstring& className);
   PickMode SelectedMode();

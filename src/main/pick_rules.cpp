@@ -7,6 +7,13 @@ bool IsPick(WindowId target, std::wstring_view title, const NeverPicked& never) 
          target != never.desktopWindow;
 }
 
+bool IsPickOutOfReach(PickMode mode, bool foregroundUnderCursor,
+                      std::optional<std::uint32_t> targetLevel,
+                      std::optional<std::uint32_t> ownLevel) {
+  return mode != PickMode::kIdle && foregroundUnderCursor && targetLevel && ownLevel &&
+         *targetLevel > *ownLevel;
+}
+
 std::vector<PickStep> PickSteps(PickMode mode, std::optional<short> answer) {
   using enum PickStep;
   if (mode == PickMode::kIdle) return {kClearStatus, kIdle};

@@ -26,6 +26,16 @@ bool IsPick(WindowId target, std::wstring_view title, const NeverPicked& never);
 
 enum class PickMode { kIdle, kSet, kRelease };
 
+// A press on a window of a program that runs at a higher integrity level than Kavolt's
+// (an elevated one, or a UIAccess one) never reaches Kavolt: while that window has the
+// foreground, Windows hides the buttons' state from it, and would refuse the change
+// anyway. So when an armed mode sees the window under the cursor come to the foreground,
+// and its level is higher, that is a pick that failed. A level that cannot be read is no
+// failure.
+bool IsPickOutOfReach(PickMode mode, bool foregroundUnderCursor,
+                      std::optional<std::uint32_t> targetLevel,
+                      std::optional<std::uint32_t> ownLevel);
+
 enum class PickStep {
   kClearStatus,     // idle mode: the status label empties, and nothing else changes
   kApply,           // into or out of the topmost band; should the window system refuse,

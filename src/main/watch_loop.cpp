@@ -6,6 +6,7 @@
 #include "main/frm_front.h"
 #include "texts/texts.h"
 #include "toolkit/cursor_swap.h"
+#include "toolkit/integrity_level.h"
 #include "toolkit/layered_state.h"
 #include "toolkit/stamps.h"
 #include "toolkit/window_ops.h"
@@ -33,6 +34,8 @@ void FrmFront::WatchLoop() {
   POINT cursor{};
   POINT guideAt{0, 0};
   bool idlePressSeen = false;  // the press under way was looked at in idle mode
+  HWND foregroundSeen = nullptr;
+  const std::optional<std::uint32_t> ownLevel = IntegrityLevelOf(::GetCurrentProcessId());
   do {
     KAVOLT_STAMP(kPassStart);
     ::GetCursorPos(&cursor);
@@ -58,6 +61,7 @@ void FrmFront::WatchLoop() {
     } else {
       idlePressSeen = false;
       KAVOLT_STAMP(kButtonUp);
+      if (SelectedMode() != PickMode::kIdle) NoticePickOutOfReach(cursor, ownLevel, foregroundSeen);
     }
 
     if (DispatchPendingMessages()) CloseOnQuitRequest();
@@ -76,6 +80,26 @@ bool FrmFront::PinnedWindowExists() const {
   return pinned != nullptr && ::IsWindow(pinned) &&
          WindowClassName(pinned) == PinnedWindow.ClassName &&
          WindowTitleIs(pinned, PinnedWindow.Title);
+}
+
+void FrmFront::NoticePickOutOfReach(POINT cursor, std::optional<std::uint32_t> ownLevel,
+                                    HWND& foregroundSeen) {
+  HWND foreground = ::GetForegroundWindow();
+  if (foreground == foregroundSeen) return;
+  foregroundSeen = foreground;
+  HWND target = TopLevelAncestor(::WindowFromPoint(cursor));
+  const std::wstring title = WindowTitle(target);
+  if (!IsPick(Id(target), title, NeverPickedWindows())) return;
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(target, &processId);
+  const PickMode mode = SelectedMode();
+  if (!IsPickOutOfReach(mode, target == foreground, IntegrityLevelOf(processId), ownLevel)) {
+    return;
+  }
+  RestoreArrowCursor();
+  frmGuide.Close();
+  ReportFailure(mode, title);
+  Opt.Select(2);
 }
 
 NeverPicked FrmFront::NeverPickedWindows() {

@@ -42,5 +42,32 @@ TEST(PickRules, WhichPressesPickAndWhatAnAnswerDoes) {
   }
 }
 
+TEST(PickRules, AWindowOutOfKavoltsReachIsAFailedPick) {
+  // Mandatory levels: low, medium, a UIAccess program's at medium, high.
+  constexpr std::uint32_t kLow = 0x1000, kMedium = 0x2000, kUiAccess = 0x2010, kHigh = 0x3000;
+  using enum PickMode;
+  const struct {
+    const char* what;
+    PickMode mode;
+    bool underCursor;
+    std::optional<std::uint32_t> target;
+    std::uint32_t own;
+    bool fails;
+  } cases[] = {
+      {"an elevated window", kSet, true, kHigh, kMedium, true},
+      {"released", kRelease, true, kHigh, kMedium, true},
+      {"a UIAccess program", kSet, true, kUiAccess, kMedium, true},
+      {"at Kavolt's level", kSet, true, kMedium, kMedium, false},
+      {"a lower level", kSet, true, kLow, kMedium, false},
+      {"another account's, unread", kSet, true, std::nullopt, kMedium, false},
+      {"Alt+Tab to a window not under the cursor", kSet, false, kHigh, kMedium, false},
+      {"idle", kIdle, true, kHigh, kMedium, false},
+      {"Kavolt elevated too", kSet, true, kHigh, kHigh, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsPickOutOfReach(c.mode, c.underCursor, c.target, c.own), c.fails) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace kavolt
