@@ -15,6 +15,7 @@
 #include "forms/form.h"
 #include "forms/message_pump.h"
 #include "test_windows.h"
+#include "toolkit/integrity_level.h"
 #include "toolkit/single_instance.h"
 
 namespace kavolt {
@@ -357,6 +358,14 @@ TEST(SingleInstance, EveryInstanceOnTheDesktopCounts) {
   ASSERT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, kDeniedName), nullptr) << "the mutex is not denied";
   UniqueHandle third;
   EXPECT_TRUE(AnotherInstanceRuns(kDeniedName, third));
+}
+
+TEST(IntegrityLevel, ReadFromTheTokenAndUnknownForAProcessThatCannotBeOpened) {
+  const std::optional<std::uint32_t> own = IntegrityLevelOf(GetCurrentProcessId());
+  ASSERT_TRUE(own.has_value());
+  EXPECT_GE(*own, static_cast<std::uint32_t>(SECURITY_MANDATORY_LOW_RID));
+  EXPECT_LE(*own, static_cast<std::uint32_t>(SECURITY_MANDATORY_SYSTEM_RID));
+  EXPECT_EQ(IntegrityLevelOf(0xFFFFFFF0), std::nullopt) << "no such process";
 }
 
 }  // namespace
