@@ -76,7 +76,8 @@ bool IsNormalFile(const std::wstring& path) {
 
 CursorCalls RealCursorCalls() {
   return CursorCalls{::SetSystemCursor, ::LoadCursorFromFileW, ::CopyIcon,
-                     ::LoadCursorW,     ::DestroyCursor,       ::SystemParametersInfoW};
+                     ::CopyImage,       ::LoadCursorW,         ::DestroyCursor,
+                     ::SystemParametersInfoW};
 }
 
 void UseCursorCalls(const CursorCalls& replacement) { calls = replacement; }
@@ -96,7 +97,18 @@ void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFil
 }
 
 void TakeArrowCopy() {
-  HCURSOR copy = calls.copyIcon(calls.loadCursor(nullptr, IDC_ARROW));
+  const HCURSOR shown = calls.loadCursor(nullptr, IDC_ARROW);
+  // At the default size, as the system loads a scheme's cursors. A run-time arrow's source
+  // may be another picture: the standard arrow's, whose shared handle it took over.
+  auto copy = static_cast<HCURSOR>(
+      calls.copyImage(shown, IMAGE_CURSOR, 0, 0, LR_COPYFROMRESOURCE | LR_DEFAULTSIZE));
+  if (copy != nullptr) {
+    const std::optional<CursorImage> picture = ReadCursorImage(shown);
+    if (!picture || ReadCursorImage(copy) != picture) {
+      calls.destroyCursor(std::exchange(copy, nullptr));
+    }
+  }
+  if (copy == nullptr) copy = calls.copyIcon(shown);
   if (HCURSOR replaced = std::exchange(savedArrow, copy)) calls.destroyCursor(replaced);
 }
 

@@ -16,6 +16,7 @@ struct CursorCalls {
   BOOL(WINAPI* setSystemCursor)(HCURSOR, DWORD);
   HCURSOR(WINAPI* loadCursorFromFile)(LPCWSTR);
   HICON(WINAPI* copyIcon)(HICON);
+  HANDLE(WINAPI* copyImage)(HANDLE, UINT, int, int, UINT);
   HCURSOR(WINAPI* loadCursor)(HINSTANCE, LPCWSTR);
   BOOL(WINAPI* destroyCursor)(HCURSOR);
   BOOL(WINAPI* systemParametersInfo)(UINT, UINT, PVOID, UINT);
@@ -33,7 +34,9 @@ HCURSOR SavedArrowCursor();
 void PutBackArrowLeftByKavolt(std::initializer_list<std::wstring_view> cursorFiles);
 
 // Takes a copy of the arrow as it is now into SavedArrowCursor, destroying the copy it
-// replaces.
+// replaces. Made afresh from where the arrow came from (a system cursor, a file) when that
+// shows the same picture: such a cursor keeps its source, which the system draws at the
+// person's pointer size, where a copy of its picture alone stays at the nominal size.
 void TakeArrowCopy();
 
 // Replaces the system arrow with the cursor file at the executable's folder, "\" and

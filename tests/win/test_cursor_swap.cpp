@@ -31,6 +31,7 @@ bool refuseOnce = false;
 bool schemeFileFails = false;
 bool copyFails = false;
 HCURSOR arrowShown = nullptr;  // what the shared arrow shows; nullptr: a fake handle
+HCURSOR sourceShows = nullptr;  // what the arrow's source shows, when not the arrow's picture
 UINT_PTR nextHandle = 0x1000;
 
 HCURSOR NewFakeHandle() { return reinterpret_cast<HCURSOR>(nextHandle += 0x10); }
@@ -50,6 +51,13 @@ HCURSOR WINAPI RecordLoadCursorFromFile(LPCWSTR path) {
 HICON WINAPI RecordCopyIcon(HICON icon) {
   HCURSOR copy = copyFails ? nullptr : NewFakeHandle();
   calls.push_back({L"CopyIcon", std::to_wstring(reinterpret_cast<UINT_PTR>(icon)), copy});
+  return copy;
+}
+// Nothing comes of a fake handle, and then nothing is recorded.
+HANDLE WINAPI RecordCopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
+  if (copyFails || arrowShown == nullptr) return nullptr;
+  HANDLE copy = sourceShows ? CopyIcon(sourceShows) : CopyImage(image, type, width, height, flags);
+  calls.push_back({L"CopyImage", std::to_wstring(flags), static_cast<HCURSOR>(copy)});
   return copy;
 }
 HCURSOR WINAPI RecordLoadCursor(HINSTANCE, LPCWSTR name) {
@@ -79,7 +87,8 @@ class CursorSwap : public ::testing::Test {
  protected:
   void SetUp() override {
     UseCursorCalls({RecordSetSystemCursor, RecordLoadCursorFromFile, RecordCopyIcon,
-                    RecordLoadCursor, RecordDestroyCursor, RecordSystemParametersInfo});
+                    RecordCopyImage, RecordLoadCursor, RecordDestroyCursor,
+                    RecordSystemParametersInfo});
     folder_ = fs::path(ExecutableFolder()) / L"cursor";
     fs::create_directories(folder_);
     SetEnvironmentVariableW(L"KAVOLT_TEST_CURSORS", folder_.c_str());
@@ -90,7 +99,7 @@ class CursorSwap : public ::testing::Test {
   }
   void TearDown() override {
     systemRefuses = copyFails = refuseOnce = schemeFileFails = false;
-    arrowShown = nullptr;
+    arrowShown = sourceShows = nullptr;
     RestoreArrowCursor();
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegDeleteTreeW(HKEY_CURRENT_USER, kStandIn);
@@ -164,6 +173,7 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
   MakeFile(L"set.cur");
   MakeFile(L"reset.cur");
   const UniqueCursor scheme(LoadCursorFromFileW(MakeFile(L"arrow.cur").c_str()));
+  const UniqueCursor other(LoadCursorFromFileW(MakeFile(L"other.cur").c_str()));
   const HCURSOR arrow = scheme.get(), hand = LoadCursorW(nullptr, IDC_HAND);
   HKEY key = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, kStandIn, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
@@ -180,6 +190,7 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
     std::vector<Step> steps;
     std::vector<std::wstring> arrows;
     HCURSOR shows = nullptr;  // the arrow's picture at the swap; nullptr: none to read
+    HCURSOR sourceShows = nullptr;
   } cases[] = {
       {"an idle press and an idle close", {kRestore, kRestore}, {}},
       {"armed, then a pick and the idle option", {kSet, kRestore, kRestore},
@@ -189,15 +200,19 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
       {"armed twice", {kRelease, kRestore, kSet, kRestore},
        {L"reset.cur", L"copy", L"set.cur", L"copy"}},
       {"the scheme's arrow", {kSet, kRestore}, {L"set.cur", L"arrow.cur"}, arrow},
-      {"an arrow set at run time", {kSet, kRestore}, {L"set.cur", L"copy"}, hand},
+      {"the system's arrow, from its source", {kSet, kRestore}, {L"set.cur", L"source copy"},
+       hand},
+      {"an arrow whose source shows another", {kSet, kRestore}, {L"set.cur", L"copy"}, hand,
+       other.get()},
       {"a scheme file that does not load", {kSchemeFileFails, kSet, kRestore},
-       {L"set.cur", L"copy"}, arrow},
+       {L"set.cur", L"source copy"}, arrow},
       {"refused, then the close", {kSet, kRefuseNext, kRestore, kRestore}, {L"set.cur", L"copy"}},
       {"refused, then the other mode", {kSet, kRefuseNext, kRelease, kRestore},
        {L"set.cur", L"reset.cur", L"copy"}},
   };
   for (const auto& c : cases) {
     arrowShown = c.shows;
+    sourceShows = c.sourceShows;
     std::map<HCURSOR, std::wstring> ours{{SavedArrowCursor(), L"copy"}};  // not handed on
     calls.clear();
     for (const Step step : c.steps) {
@@ -211,9 +226,10 @@ TEST_F(CursorSwap, TheArrowChangesOnlyWhenKavoltSwappedIt) {
     }
     std::vector<std::wstring> arrows;
     for (const Call& call : calls) {
-      if (call.what == L"CopyIcon") {
-        EXPECT_TRUE(arrows.empty() || arrows.back() == L"copy") << c.what << ": a copy of ours";
-        ours[call.cursor] = L"copy";
+      if (call.what == L"CopyIcon" || call.what == L"CopyImage") {
+        EXPECT_TRUE(arrows.empty() || arrows.back().ends_with(L"copy"))
+            << c.what << ": a copy of ours";
+        ours[call.cursor] = call.what == L"CopyIcon" ? L"copy" : L"source copy";
       } else if (call.what == L"LoadCursorFromFile") {
         ours[call.cursor] = fs::path(call.argument).filename().wstring();
       } else if (call.what == L"SetSystemCursor" || call.what == L"DestroyCursor") {
