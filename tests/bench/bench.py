@@ -6,8 +6,10 @@ Kavolt and its references (tests/tools), all measured in the same run:
    window that polls with a 10 ms sleep what a watch loop must read on every pass, the
    cursor and the primary button (idle_reference --press --cursor), and with a window
    pinned also that window (--watch). For scale, the same program polling nothing (--poll)
-   and asleep in its message loop. Each figure is the program's own processor time plus
-   the wineserver's during the period; one figure per period and round.
+   and asleep in its message loop. Also over a 3 s drag with the primary button on another
+   program's window while no mode is armed, against the same floor. Each figure is the
+   program's own processor time plus the wineserver's during the period; one figure per
+   period and round.
 2. Press → question: from a press of the primary button on a target to the question being
    visible, against idle_reference --press --cursor, which is armed as Kavolt is, keeps a
    guide under the cursor and shows a question like Kavolt's. Real presses on the same
@@ -15,6 +17,13 @@ Kavolt and its references (tests/tools), all measured in the same run:
 3. Start → first window: from just before CreateProcess to the first visible window,
    against start_reference, which does before its first show what Kavolt's start must.
    pickbench starts both, in turns, and times them.
+
+4. Launch → pinned: from just before CreateProcess of `kavolt.exe <fixture>` to the
+   fixture's window being topmost, from an empty desktop, for a plain program, a slow one
+   (shows at 1.5 s) and a busy one (handles no message for 1.5 s once it shows), against
+   `start_reference --launch <fixture>`, which makes the main window, starts the program,
+   and pins its first visible window once it answers, looking every 50 ms. pickbench
+   starts them in turns and times them; a launch that pinned nothing is counted apart.
 
 Then, unless --split 0, the same picks and starts once more with the instrumented Kavolt
 (build/windows/stamps) and the references' stamps, and where the time goes.
@@ -36,6 +45,7 @@ import picking as p  # noqa: E402
 from bench_cpu import measure  # noqa: E402
 
 STILL_POINT = (1000, 740)
+DRAG_SECONDS = 3.0
 TARGET_POS, TARGET_POINT = (20, 20), (170, 140)
 REFERENCE_CLASS, REFERENCE_POPUP = "KavoltIdleReference", "KavoltReferencePopup"
 START_CLASS, MAIN_CLASS, QUESTION = "KavoltStartReference", "KavoltMainWindow", "KavoltQuestionWindow"
@@ -64,6 +74,14 @@ FLOORS = (("message loop (for scale)", []), ("bare poll (for scale)", ["--poll"]
           ("watch floor, a window", ["--press", "--cursor", "--watch", TARGET_TITLE]))
 
 
+def drag() -> None:
+    """The primary button held on the target for DRAG_SECONDS while the mouse moves."""
+    h.move(*TARGET_POINT)
+    steps = [("mousemove", TARGET_POINT[0] + i % 40, TARGET_POINT[1] + i % 20, "sleep", "0.02")
+             for i in range(int(DRAG_SECONDS / 0.02))]
+    h.xdotool("mousedown", 1, *(word for step in steps for word in step), "mouseup", 1)
+
+
 def idle_round(kavolts: dict[str, Path], seconds: float) -> dict:
     target = h.Fixture("--title", TARGET_TITLE, "--pos", *TARGET_POS)
     results = {}
@@ -71,12 +89,15 @@ def idle_round(kavolts: dict[str, Path], seconds: float) -> dict:
         proc = reference(args, QUIET)
         h.move(*STILL_POINT)
         results[name] = measure(proc.popen.pid, seconds)
+        if name == "watch floor":
+            results[f"{name}, a drag"] = measure(proc.popen.pid, DRAG_SECONDS, drag)
         stop_reference(proc)
     for name, exe in kavolts.items():
         kavolt = h.Kavolt(exe=exe, env=QUIET)
         kavolt.main_window()
         h.move(*STILL_POINT)
         results[f"{name} idle"] = measure(kavolt.proc.popen.pid, seconds)
+        results[f"{name} idle, a drag"] = measure(kavolt.proc.popen.pid, DRAG_SECONDS, drag)
         p.pin(kavolt, TARGET_POINT)
         h.move(*STILL_POINT)
         results[f"{name}, a window pinned"] = measure(kavolt.proc.popen.pid, seconds)
@@ -175,6 +196,45 @@ def starts(programs: dict[str, tuple[Path, str]], count: int, env: dict) -> dict
     return results
 
 
+# ---- Launch → pinned ------------------------------------------------------------------
+
+LAUNCHES = {"plain, from an empty desktop": "", "slow, shows at 1.5 s": "--show-after 1500",
+            "busy 1.5 s once it shows": "--busy-after-show 1500"}
+
+
+def launches(programs: dict[str, tuple[Path, str]], count: int, options: str
+             ) -> dict[str, list[float]]:
+    """count launches of the fixture by each program (its path, and what comes before the
+    fixture's path on its command line), in turns (ABBA...), by pickbench inside Wine: the
+    milliseconds to the pin, -1 for a launch that pinned nothing."""
+    names = list(programs)
+    order = [n for i in range(count) for n in (names if i % 2 == 0 else names[::-1])]
+    fixture = h.winpath(h.tool_path("fixture"))
+    args = ["launches"]
+    for name in order:
+        exe, before = programs[name]
+        args += [h.winpath(exe), f'{before}"{fixture}"']
+    env = h.wine_env({**QUIET, "KAVOLT_FIXTURE_OPTIONS": options})
+    probe = h.WineProcess(h.tool_path("pickbench"), args, env=env)
+    if probe.wait(60 + 20 * len(order)) != 0:
+        probe.kill()
+        raise RuntimeError(f"pickbench failed: {probe.output()[-300:]} {probe.errors()[-300:]}")
+    lines = [json.loads(line) for line in probe.output().splitlines() if line.startswith('{"launch"')]
+    results: dict[str, list[float]] = {n: [] for n in names}
+    for name, line in zip(order, lines):
+        results[name].append(line["pinned_ms"])
+    return results
+
+
+def launch_tables(rounds: dict[str, list[dict[str, list[float]]]]) -> None:
+    for case, samples in rounds.items():
+        f.latency_table(f"Launch → pinned, {case}",
+                        [{n: [ms for ms in v if ms >= 0] for n, v in r.items()} for r in samples],
+                        REFERENCE)
+        missed = {n: sum(ms < 0 for r in samples for ms in r[n]) for n in samples[0]}
+        print(f"  launches that pinned nothing: {missed}")
+
+
 # ---- The run -------------------------------------------------------------------------
 
 def main() -> int:
@@ -190,13 +250,15 @@ def main() -> int:
                              "may be given more than once, e.g. before=... after=...")
     parser.add_argument("--save", type=Path, metavar="FILE",
                         help="also write every sample and stamp to FILE, as JSON")
-    parser.add_argument("--only", choices=["cpu", "press", "start"], action="append",
+    parser.add_argument("--launches", type=int, default=6,
+                        help="launches of each program in a round, for each case")
+    parser.add_argument("--only", choices=["cpu", "press", "start", "launch"], action="append",
                         help="measure only these (default: all)")
     args = parser.parse_args()
     kavolts = {"kavolt": h.kavolt_path()}
     if args.kavolt:
         kavolts = {k: Path(v).resolve() for k, v in (a.split("=", 1) for a in args.kavolt)}
-    only = set(args.only or ["cpu", "press", "start"])
+    only = set(args.only or ["cpu", "press", "start", "launch"])
 
     # A run that failed before may have left references behind.
     h.FIXTURE_CLASSES.update({REFERENCE_CLASS, REFERENCE_POPUP, START_CLASS, "KavoltReferenceGuide"})
@@ -210,6 +272,7 @@ def main() -> int:
 
 def run(args: argparse.Namespace, kavolts: dict[str, Path], only: set[str]) -> None:
     cpu_rounds, press_rounds, start_rounds = [], [], []
+    launch_rounds: dict[str, list[dict[str, list[float]]]] = {case: [] for case in LAUNCHES}
     saved: dict = {}
     started = time.monotonic()
     for r in range(args.rounds):
@@ -235,15 +298,24 @@ def run(args: argparse.Namespace, kavolts: dict[str, Path], only: set[str]) -> N
             names = names[r % len(names):] + names[:r % len(names)]
             got = starts({n: programs[n] for n in names}, args.starts, QUIET)
             start_rounds.append({n: [x["latency_ms"] for x in got[n]] for n in [REFERENCE, *kavolts]})
+        if "launch" in only:
+            programs = {REFERENCE: (h.tool_path("start_reference"), "--launch ")}
+            programs |= {n: (exe, "") for n, exe in ordered.items()}
+            for case, options in LAUNCHES.items():
+                got = launches(programs, args.launches, options)
+                launch_rounds[case].append({n: got[n] for n in [REFERENCE, *kavolts]})
 
     if cpu_rounds:
         pairs = [(f"{n} idle", "watch floor") for n in kavolts]
+        pairs += [(f"{n} idle, a drag", "watch floor, a drag") for n in kavolts]
         pairs += [(f"{n}, a window pinned", "watch floor, a window") for n in kavolts]
-        f.cpu_table(args.seconds, cpu_rounds, pairs)
+        f.cpu_table(args.seconds, cpu_rounds, pairs, DRAG_SECONDS)
     if press_rounds:
         f.latency_table("Press → question", press_rounds, REFERENCE)
     if start_rounds:
         f.latency_table("Start → first window", start_rounds, REFERENCE)
+    if "launch" in only:
+        launch_tables(launch_rounds)
 
     if args.split:
         instrumented = h.build_dir() / "stamps" / "kavolt_stamps.exe"
@@ -264,7 +336,8 @@ def run(args: argparse.Namespace, kavolts: dict[str, Path], only: set[str]) -> N
             f.print_start_split({"kavolt": got["kavolt"], REFERENCE: got[REFERENCE]})
     print(f"({time.monotonic() - started:.0f} s in all)")
     if args.save:
-        saved |= {"cpu": cpu_rounds, "press": press_rounds, "start": start_rounds}
+        saved |= {"cpu": cpu_rounds, "press": press_rounds, "start": start_rounds,
+                  "launch": launch_rounds}
         args.save.write_text(json.dumps(saved))
 
 

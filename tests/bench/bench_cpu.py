@@ -43,9 +43,13 @@ def wineserver_pid() -> int:
     raise RuntimeError("no wineserver runs for the rig's prefix")
 
 
-def measure(pid: int, seconds: float) -> tuple[float, float]:
-    """(the program's, the wineserver's) processor seconds over the period."""
+def measure(pid: int, seconds: float, during=None) -> tuple[float, float]:
+    """(the program's, the wineserver's) processor seconds over the period: asleep, or
+    while during() runs."""
     server = wineserver_pid()
     own0, server0 = cpu_seconds(pid), cpu_seconds(server)
-    time.sleep(seconds)  # the measuring period itself
+    if during:
+        during()
+    else:
+        time.sleep(seconds)  # the measuring period itself
     return cpu_seconds(pid) - own0, cpu_seconds(server) - server0

@@ -64,17 +64,18 @@ def latency_table(title: str, rounds: list[dict[str, list[float]]], reference: s
 
 
 def cpu_table(seconds: float, rounds: list[dict[str, tuple[float, float]]],
-              pairs: list[tuple[str, str]]) -> None:
+              pairs: list[tuple[str, str]], drag_seconds: float) -> None:
     """rounds: per round, (own, wineserver) processor seconds of each program over the
-    period. pairs: (program, its floor)."""
+    period (over the drag for the names that end in ", a drag"). pairs: (program, its floor)."""
     names = list(rounds[0])
-    print(f"Processor time over {seconds:g} s (program + wineserver), per round and the "
-          "median of the rounds:")
+    print(f"Processor time over {seconds:g} s, or a {drag_seconds:g} s drag (program + "
+          "wineserver), per round and the median of the rounds:")
     for name in names:
         totals = [sum(r[name]) for r in rounds]
         cells = "".join(f"{t:7.3f}" for t in totals)
         med = median(totals)
-        print(f"  {name:46} {cells}   median {med:6.3f} s ({100 * med / seconds:4.1f} % of a core)")
+        period = drag_seconds if name.endswith(", a drag") else seconds
+        print(f"  {name:46} {cells}   median {med:6.3f} s ({100 * med / period:4.1f} % of a core)")
     for name, floor in pairs:
         per_round = [ratio(sum(r[name]), sum(r[floor])) for r in rounds]
         cells = "".join(f"{fmt(x, 7, 2)}" for x in per_round)

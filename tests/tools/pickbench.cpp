@@ -18,6 +18,14 @@
 //     stamps up to 300 ms after the window showed, in ms from the start), then closes the
 //     window and waits for the program to end before the next start.
 //
+//   pickbench launches EXE ITEM [EXE ITEM]...
+//     Starts each launcher in turn as "EXE" ITEM (Kavolt, or start_reference --launch),
+//     from its own folder, with nothing in the foreground but the desktop: the clock is
+//     read just before CreateProcess, when a visible window of the fixture's class is
+//     first topmost, and when the launcher has ended. Prints
+//     {"launch":N,"exe":"...","pinned_ms":...,"ended_ms":...} (-1: never pinned), then
+//     closes the fixture's windows and waits for it to end before the next start.
+//
 // Gives up (exit 1) after ten minutes. The press is taken from raw input, which the system
 // hands out as it takes the press in, when GetAsyncKeyState starts to report it. The
 // probe's own GetAsyncKeyState could see it up to 50 ms late: Wine answers it from the
@@ -226,6 +234,64 @@ int Starts(int count, wchar_t** args) {
   return 0;
 }
 
+// ---- Launches ------------------------------------------------------------------------
+
+constexpr wchar_t kFixtureClass[] = L"KavoltTestTarget";
+
+bool IsTopmost(HWND window) {
+  return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+int Launch(int number, const wchar_t* exe, const wchar_t* item) {
+  std::wstring folder = exe;
+  folder.erase(folder.find_last_of(L"\\/") + 1);
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" " + item;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started{};
+  ::Sleep(500);  // settled, as between starts
+  const LONGLONG start = Now();
+  if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &started)) {
+    std::fprintf(stderr, "pickbench: cannot start %ls (error %lu)\n", exe, ::GetLastError());
+    return 1;
+  }
+  const kavolt::UniqueHandle launcher(started.hProcess);
+  const kavolt::UniqueHandle thread(started.hThread);
+  LONGLONG pinned = 0;
+  HWND window = nullptr;
+  while (::WaitForSingleObject(launcher.get(), 1) != WAIT_OBJECT_0) {
+    if (TimeIsUp()) return 1;
+    window = VisibleWindow(kFixtureClass);
+    if (pinned == 0 && window != nullptr && IsTopmost(window)) pinned = Now();
+  }
+  const LONGLONG ended = Now();
+  window = VisibleWindow(kFixtureClass);
+  if (pinned == 0 && window != nullptr && IsTopmost(window)) pinned = ended;
+  std::printf("{\"launch\":%d,\"exe\":\"%ls\",\"pinned_ms\":%.2f,\"ended_ms\":%.2f}\n", number,
+              exe + folder.size(), pinned != 0 ? Milliseconds(start, pinned) : -1.0,
+              Milliseconds(start, ended));
+  std::fflush(stdout);
+  // The fixture shows late or stays busy in some cases: wait for its window to close it.
+  for (ULONGLONG until = ::GetTickCount64() + 15'000; window == nullptr; ::Sleep(10)) {
+    if (::GetTickCount64() > until) return 1;
+    window = VisibleWindow(kFixtureClass);
+  }
+  DWORD fixtureId = 0;
+  ::GetWindowThreadProcessId(window, &fixtureId);
+  const kavolt::UniqueHandle fixture(::OpenProcess(SYNCHRONIZE, FALSE, fixtureId));
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  return fixture && ::WaitForSingleObject(fixture.get(), 15'000) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int Launches(int count, wchar_t** args) {
+  ::Sleep(1000);  // for the probe's own start to run its course
+  for (int i = 0; i + 1 < count; i += 2) {
+    if (Launch(i / 2 + 1, args[i], args[i + 1]) != 0) return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -236,6 +302,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"picks" && argc > 3) return Picks(_wtoi(argv[2]), argv + 3, argc - 3);
   if (mode == L"starts" && argc > 3 && (argc - 2) % 2 == 0) return Starts(argc - 2, argv + 2);
-  std::fputs("usage: pickbench picks PICKS CLASS... | pickbench starts EXE CLASS...\n", stderr);
+  if (mode == L"launches" && argc > 3 && (argc - 2) % 2 == 0) {
+    return Launches(argc - 2, argv + 2);
+  }
+  std::fputs("usage: pickbench picks PICKS CLASS... | starts EXE CLASS... | launches EXE ITEM...\n",
+             stderr);
   return 2;
 }
