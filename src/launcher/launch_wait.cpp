@@ -257,11 +257,15 @@ HWND WaitUntilRunning(const StartedItem& item, PressWatch& presses, const PinWin
       facts.candidate = Candidate::kForeground;
       facts.foreground = ForegroundFactsOf(window, windows, item);
     }
-    if (window != nullptr) facts.response = ResponseOf(window);
     facts.startedEndedAt = startedEndedAt;
     facts.descendantAlive = family.DescendantAlive();
     facts.pressed = presses.Pressed();
     LaunchVerdict verdict = DecideWait(facts);
+    // Asked only of a window that may be pinned: the probe can take its whole time.
+    if (verdict == LaunchVerdict::kPin) {
+      facts.response = ResponseOf(window);
+      verdict = DecideWait(facts);
+    }
     if (verdict == LaunchVerdict::kPin) {
       if (pin(window)) return window;
       facts.pinRefused = true;
