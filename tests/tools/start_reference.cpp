@@ -6,8 +6,8 @@
 //
 //   start_reference --launch PROGRAM
 //     The reference for a command-line launch instead: the same start without the show,
-//     then PROGRAM started shown normally, and its first visible window pinned on top once
-//     it answers, looked for every 50 ms, as Kavolt's wait looks; then it ends.
+//     then PROGRAM started shown normally, and its first visible unowned window (not the
+//     input method's) pinned on top once it answers, looked for every 50 ms, as Kavolt's wait looks; then it ends.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -38,7 +38,13 @@ HWND VisibleWindowOf(DWORD processId) {
         auto& s = *reinterpret_cast<Search*>(state);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(window, &owner);
-        if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        // Not the input method's window, which Wine shows, nor an owned helper.
+        if (owner != s.processId || !::IsWindowVisible(window) ||
+            ::GetWindow(window, GW_OWNER) != nullptr || std::wstring(className) == L"IME") {
+          return TRUE;
+        }
         s.found = window;
         return FALSE;
       },
