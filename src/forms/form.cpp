@@ -244,13 +244,11 @@ bool Form::ShowModal() {
   return true;
 }
 
-bool Form::TakeForeground() {
-  HWND self = Handle();
+void Form::TakeForeground() {
   INPUT nothing{};
   nothing.type = INPUT_MOUSE;
   ::SendInput(1, &nothing, sizeof(nothing));
-  ::SetForegroundWindow(self);
-  return ::GetForegroundWindow() == self;
+  ::SetForegroundWindow(Handle());
 }
 
 void Form::SetCaption(std::wstring_view caption) {

@@ -62,11 +62,11 @@ class Form {
   // program's other windows take no input. False, at once, when the form's window
   // cannot be created. A WM_QUIT closes the form and is left for the caller's loop.
   bool ShowModal();
-  // Makes the form the foreground window; true when it is. Windows lets only the process
-  // that had the last input take the foreground, and the press that picked a window went
-  // to that window: an input that moves and presses nothing, sent first, makes Kavolt
-  // that process without touching any key's state.
-  bool TakeForeground();
+  // Asks for the foreground for the form; Windows may still refuse it. Windows lets only
+  // the process that had the last input take the foreground, and the press that picked a
+  // window went to that window: an input that moves and presses nothing, sent first,
+  // makes Kavolt that process without touching any key's state.
+  void TakeForeground();
 
   void SetCaption(std::wstring_view caption);
   std::wstring Caption();

@@ -139,7 +139,7 @@ LaunchResult Launch(std::wstring& item, std::wstring& documentArgument, LaunchSe
   ::SetCurrentDirectoryW(appDir.c_str());
   session.presses.StartItem();
   const WindowSet existedBefore = TopLevelWindows();
-  HWND foregroundAtStart = ::GetForegroundWindow();
+  const HWND foregroundAtStart = ::GetForegroundWindow();
   ULONGLONG startTick = ::GetTickCount64();
   UniqueHandle process;
   if (start->shellClass.empty()) {
